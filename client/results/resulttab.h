@@ -1,0 +1,69 @@
+#ifndef RESULTTAB_H
+#define RESULTTAB_H
+
+#include "chartresult.h"
+#include "records.h"
+
+#include <QObject>
+
+class GraphPainter;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QPushButton;
+class WidgetLegend;
+
+// The widgets of one result tab of the client window.
+struct ResultTabWidgets
+{
+    QComboBox *blocks = nullptr;       // cb_graph_blocks
+    QLabel *teacherLabel = nullptr;    // label_3 / label_13
+    QComboBox *teacher = nullptr;      // cb_graph_expert
+    QLabel *availableLabel = nullptr;  // label_5
+    QComboBox *available = nullptr;    // cb_graph_write
+    QPushButton *add = nullptr;        // pb_graph_add
+    QLabel *groupLabel = nullptr;      // label_6
+    QComboBox *group = nullptr;        // cb_graph_group
+    QPushButton *remove = nullptr;     // pb_graph_del
+    QDateEdit *begin = nullptr;        // de_begin
+    QDateEdit *end = nullptr;          // de_end
+    QPushButton *groupToggle = nullptr; // pb_graph_group
+    WidgetLegend *legend = nullptr;
+    GraphPainter *painter = nullptr;
+};
+
+// Drives one result tab: the block, teacher and group choices, the date
+// range, the chart and legend, and the CSV export. `group` is 0 for the tab
+// about teachers of additional education, 1 for school teachers. The window
+// forwards its slots of that tab to the methods below.
+class ResultTab : public QObject
+{
+    Q_OBJECT
+
+public:
+    ResultTab(int group, const ResultTabWidgets &widgets, QObject *parent = nullptr);
+
+    // After every received answer list: grows the block list, refills the
+    // block combo box and applies.
+    void rebuild(const QVector<Answer> &answers);
+
+    void blockChosen(int index);
+    void addToGroup();
+    void removeFromGroup();
+    void beginDateChanged();
+    void endDateChanged();
+    void toggleGroupView();
+    void apply();
+
+    ChartResult computeResult() const;
+    // Writes the current result; false when the file cannot be written.
+    bool exportCsv(const QString &fileName) const;
+
+    bool isGroupView() const;
+
+private:
+    class Private;
+    Private *d;
+};
+
+#endif // RESULTTAB_H

@@ -1,0 +1,93 @@
+#include "bytereader.h"
+
+#include <QtEndian>
+
+ByteReader::ByteReader(const QByteArray &data, int offset)
+    : m_data(data)
+    , m_pos(offset)
+    , m_ok(offset >= 0 && offset <= data.size())
+{
+}
+
+const char *ByteReader::take(int count)
+{
+    if (!m_ok || count < 0 || count > m_data.size() - m_pos) {
+        m_ok = false;
+        return nullptr;
+    }
+    const char *p = m_data.constData() + m_pos;
+    m_pos += count;
+    return p;
+}
+
+quint8 ByteReader::readU8()
+{
+    const char *p = take(1);
+    return p ? quint8(*p) : 0;
+}
+
+bool ByteReader::readBool()
+{
+    return readU8() != 0;
+}
+
+qint16 ByteReader::readI16()
+{
+    const char *p = take(2);
+    return p ? qFromLittleEndian<qint16>(p) : 0;
+}
+
+quint16 ByteReader::readU16()
+{
+    const char *p = take(2);
+    return p ? qFromLittleEndian<quint16>(p) : 0;
+}
+
+qint32 ByteReader::readI32()
+{
+    const char *p = take(4);
+    return p ? qFromLittleEndian<qint32>(p) : 0;
+}
+
+qint64 ByteReader::readI64()
+{
+    const char *p = take(8);
+    return p ? qFromLittleEndian<qint64>(p) : 0;
+}
+
+QByteArray ByteReader::readBytes(int count)
+{
+    const char *p = take(count);
+    return p ? QByteArray(p, count) : QByteArray();
+}
+
+bool ByteReader::skip(int count)
+{
+    return take(count) != nullptr;
+}
+
+int ByteReader::peekU8() const
+{
+    if (!m_ok || m_pos >= m_data.size())
+        return -1;
+    return quint8(m_data.at(m_pos));
+}
+
+QString ByteReader::readText()
+{
+    const int units = readU16();
+    const char *p = take(2 * units);
+    if (!p)
+        return QString();
+    QString text(units, Qt::Uninitialized);
+    for (int i = 0; i < units; ++i)
+        text[i] = QChar(qFromLittleEndian<quint16>(p + 2 * i));
+    return text;
+}
+
+QByteArray ByteReader::readPassword()
+{
+    const int length = readU16();
+    const char *p = take(2 * length);
+    return p ? QByteArray(p, length) : QByteArray();
+}

@@ -1,0 +1,46 @@
+#ifndef BYTEREADER_H
+#define BYTEREADER_H
+
+#include <QByteArray>
+#include <QString>
+
+// Reads little-endian fields from a byte array without ever going past its
+// end. A read that would run past the end fails: it returns a zero value,
+// and the reader stays failed for every later read, so a decoder can read a
+// whole record and check ok() once at the end.
+class ByteReader
+{
+public:
+    explicit ByteReader(const QByteArray &data, int offset = 0);
+
+    bool ok() const { return m_ok; }
+    int position() const { return m_pos; }
+    int remaining() const { return m_ok ? m_data.size() - m_pos : 0; }
+    bool atEnd() const { return remaining() == 0; }
+    void fail() { m_ok = false; }
+
+    quint8 readU8();
+    bool readBool();
+    qint16 readI16();
+    quint16 readU16();
+    qint32 readI32();
+    qint64 readI64();
+    QByteArray readBytes(int count);
+    bool skip(int count);
+    // Peeks at the next byte; returns -1 at the end.
+    int peekU8() const;
+
+    // uint16 count of UTF-16 units, then the units.
+    QString readText();
+    // uint16 count m, then a 2·m byte area whose first m bytes are the password.
+    QByteArray readPassword();
+
+private:
+    const char *take(int count);
+
+    const QByteArray &m_data;
+    int m_pos = 0;
+    bool m_ok = true;
+};
+
+#endif // BYTEREADER_H

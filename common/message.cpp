@@ -1,0 +1,139 @@
+#include "message.h"
+
+#include "bytereader.h"
+#include "bytewriter.h"
+
+#include <limits>
+
+Message Message::single(qint32 type, const QByteArray &data)
+{
+    Message m;
+    m.sections.append(Section{0, type, data});
+    return m;
+}
+
+std::optional<QByteArray> packMessage(const Message &message)
+{
+    qint64 size = 2;
+    for (const Section &s : message.sections)
+        size += 12 + s.data.size();
+    if (size > std::numeric_limits<int>::max())
+        return std::nullopt;
+    ByteWriter w{int(size)};
+    w.writeCount(message.sections.size());
+    if (!w.ok())
+        return std::nullopt;
+    for (const Section &s : message.sections) {
+        w.writeI32(s.reserved);
+        w.writeI32(s.type);
+        w.writeI32(s.data.size());
+        w.writeBytes(s.data);
+    }
+    return w.data();
+}
+
+UnpackResult unpackMessage(const QByteArray &bytes)
+{
+    UnpackResult result;
+    ByteReader r(bytes);
+    const int count = r.readU16();
+    if (!r.ok())
+        return result;
+    for (int i = 0; i < count; ++i) {
+        Section s;
+        s.reserved = r.readI32();
+        s.type = r.readI32();
+        const qint32 size = r.readI32();
+        if (!r.ok())
+            return UnpackResult{UnpackResult::Incomplete, {}};
+        if (size < 0)
+            return UnpackResult{UnpackResult::Invalid, {}};
+        s.data = r.readBytes(size);
+        if (!r.ok())
+            return UnpackResult{UnpackResult::Incomplete, {}};
+        result.message.sections.append(s);
+    }
+    result.status = UnpackResult::Complete;
+    return result;
+}
+
+QByteArray emptyMessageBytes()
+{
+    return QByteArray(2, '\0');
+}
+
+std::optional<QByteArray> encodeLoginCredentials(const LoginCredentials &credentials)
+{
+    ByteWriter w(4 + 2 * credentials.login.size() + credentials.password.size());
+    w.writeText(credentials.login);
+    w.writeCount(credentials.password.size());
+    w.writeBytes(credentials.password);
+    if (!w.ok())
+        return std::nullopt;
+    return w.data();
+}
+
+std::optional<LoginCredentials> decodeLoginCredentials(const QByteArray &payload)
+{
+    ByteReader r(payload);
+    LoginCredentials c;
+    c.login = r.readText();
+    const int length = r.readU16();
+    c.password = r.readBytes(length);
+    if (!r.ok())
+        return std::nullopt;
+    return c;
+}
+
+QByteArray encodeAttemptsLeft(qint32 attempts)
+{
+    ByteWriter w(4);
+    w.writeI32(attempts);
+    return w.data();
+}
+
+std::optional<qint32> decodeAttemptsLeft(const QByteArray &payload)
+{
+    ByteReader r(payload);
+    const qint32 attempts = r.readI32();
+    if (!r.ok())
+        return std::nullopt;
+    return attempts;
+}
+
+std::optional<QByteArray> encodeAnswerBatch(const AnswerBatch &batch)
+{
+    ByteWriter w(10 + 12 * batch.items.size());
+    w.writeI32(batch.subject);
+    w.writeI32(batch.reserved);
+    w.writeCount(batch.items.size());
+    if (!w.ok())
+        return std::nullopt;
+    for (const AnswerItem &item : batch.items) {
+        w.writeI32(item.questionId);
+        w.writeI32(item.blockId);
+        w.writeI32(item.value);
+    }
+    return w.data();
+}
+
+std::optional<AnswerBatch> decodeAnswerBatch(const QByteArray &payload)
+{
+    ByteReader r(payload);
+    AnswerBatch batch;
+    batch.subject = r.readI32();
+    batch.reserved = r.readI32();
+    const int count = r.readU16();
+    if (!r.ok())
+        return std::nullopt;
+    const int whole = qMin(count, r.remaining() / 12);
+    batch.items.reserve(whole);
+    for (int i = 0; i < whole; ++i) {
+        AnswerItem item;
+        item.questionId = r.readI32();
+        item.blockId = r.readI32();
+        item.value = r.readI32();
+        batch.items.append(item);
+    }
+    return batch;
+}

@@ -1,0 +1,12 @@
+# Runs one test executable in a fresh working folder, with TMPDIR and
+# XDG_CONFIG_HOME pointing inside it and the offscreen platform plugin.
+file(REMOVE_RECURSE "${WORK_DIR}")
+file(MAKE_DIRECTORY "${WORK_DIR}/tmp" "${WORK_DIR}/config" "${WORK_DIR}/cwd")
+set(ENV{TMPDIR} "${WORK_DIR}/tmp")
+set(ENV{XDG_CONFIG_HOME} "${WORK_DIR}/config")
+set(ENV{XDG_RUNTIME_DIR} "${WORK_DIR}/tmp")
+set(ENV{QT_QPA_PLATFORM} "offscreen")
+execute_process(COMMAND "${TEST_BIN}" WORKING_DIRECTORY "${WORK_DIR}/cwd" RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${TEST_BIN} exited with ${rc}")
+endif()
