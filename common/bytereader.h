@@ -38,7 +38,7 @@ public:
 private:
     const char *take(int count);
 
-    const QByteArray &m_data;
+    const QByteArray m_data; // implicitly shared: no copy of the bytes
     int m_pos = 0;
     bool m_ok = true;
 };
