@@ -8,10 +8,13 @@
 #include <QString>
 #include <QVector>
 
+#include <memory>
+
 class DataStore;
 class MessageAssembler;
 class QTcpServer;
 class QTcpSocket;
+class RequestHandler;
 
 // Listens for clients, collects each client's message (one client at a
 // time, one shared receive buffer) and hands it to the request handler.
@@ -20,6 +23,9 @@ class ConnectionServer : public QObject
     Q_OBJECT
 
 public:
+    // A client that sends more than this in one message is disconnected.
+    static constexpr qint64 MaxMessageSize = qint64(4) * 1024 * 1024;
+
     explicit ConnectionServer(DataStore *store, quint16 port = ServerPort, QObject *parent = nullptr);
     ~ConnectionServer() override;
 
@@ -38,14 +44,20 @@ public slots:
     void sl_readyReadEnd(const QByteArray &message);
 
 private:
-    // (defined by the implementation)
     int indexOf(QTcpSocket *socket) const;
+    void collect(QTcpSocket *socket);
+    void pickUpWaiting(int lastServed);
+    void dropMessage(qint64 size);
 
     DataStore *m_store;
     quint16 m_port;
     QTcpServer *m_server;
     QVector<ClientEntry> m_clients;
     MessageAssembler *m_assembler;
+    std::unique_ptr<RequestHandler> m_handler;
+    // The client whose message is being collected or handled; nullptr while
+    // idle. A socket, not a table position, so that removing an earlier
+    // entry cannot make it name another client.
     QTcpSocket *m_currentClient = nullptr;
 };
 

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 // The server's four stores and their data files in one folder: the question
 // store ("questions_file.bin"), the account store ("users_file.bin"), the
 // answer store ("answer_file.bin") and the season start ("setting.ini").
@@ -59,6 +61,12 @@ public:
     // warning() is emitted and false is returned.
     bool appendAnswers(const QVector<Answer> &answers);
 
+    // For the editors, before a change that adds `adding` records to a list
+    // that holds `count`: true when the file format can still count them;
+    // otherwise warns that `what` (a Russian noun phrase such as "блоков в
+    // группе") cannot exceed the limit and returns false.
+    bool checkRoom(int count, int adding, const QString &what);
+
 signals:
     void answersWritten();
     // A Russian text for the administrator: a write that failed, a damaged
@@ -66,6 +74,15 @@ signals:
     void warning(const QString &text);
 
 private:
+    // The bytes of a data file; std::nullopt when it is missing or unreadable.
+    std::optional<QByteArray> readFile(const QString &path);
+    // Decodes a data file; a file that does not decode is set aside.
+    template<typename T>
+    std::optional<T> loadFile(const QString &path, std::optional<T> (*decode)(const QByteArray &));
+    void setAside(const QString &path);
+    bool writeFile(const QString &path, const std::optional<QByteArray> &bytes);
+    void warn(const QString &text);
+
     QString m_folder;
     QuestionStore m_questions;
     AccountStore m_accounts;

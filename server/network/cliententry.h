@@ -1,0 +1,21 @@
+#ifndef CLIENTENTRY_H
+#define CLIENTENTRY_H
+
+#include <QtGlobal>
+
+class QTcpSocket;
+
+// One entry per accepted connection, in the order of acceptance. The socket
+// identifies the client; the entry does not own it.
+struct ClientEntry
+{
+    enum State : qint32 { AwaitingLogin = 0, StoringAnswers = 3, LoggedIn = 4 };
+
+    QTcpSocket *socket = nullptr;
+    qint32 state = AwaitingLogin;
+    qint32 attemptsLeft = 3;
+    qint32 roleCode = 0;
+    qint32 accountId = 0;
+};
+
+#endif // CLIENTENTRY_H

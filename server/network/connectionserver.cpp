@@ -1,0 +1,150 @@
+#include "connectionserver.h"
+
+#include "messageassembler.h"
+#include "requesthandler.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+ConnectionServer::ConnectionServer(DataStore *store, quint16 port, QObject *parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_port(port)
+    , m_server(new QTcpServer(this))
+    , m_assembler(new MessageAssembler(this))
+    , m_handler(std::make_unique<RequestHandler>(*store))
+{
+    m_assembler->setSizeLimit(MaxMessageSize);
+    connect(m_server, &QTcpServer::newConnection, this, &ConnectionServer::sl_newConnection);
+    connect(m_assembler, &MessageAssembler::messageReady, this, &ConnectionServer::sl_readyReadEnd);
+    connect(m_assembler, &MessageAssembler::messageDropped, this, &ConnectionServer::dropMessage);
+}
+
+ConnectionServer::~ConnectionServer() = default;
+
+bool ConnectionServer::listen()
+{
+    return m_server->listen(QHostAddress::Any, m_port);
+}
+
+bool ConnectionServer::isListening() const
+{
+    return m_server->isListening();
+}
+
+quint16 ConnectionServer::serverPort() const
+{
+    return m_server->serverPort();
+}
+
+QString ConnectionServer::errorString() const
+{
+    return m_server->errorString();
+}
+
+int ConnectionServer::indexOf(QTcpSocket *socket) const
+{
+    for (int i = 0; i < m_clients.size(); ++i) {
+        if (m_clients.at(i).socket == socket)
+            return i;
+    }
+    return -1;
+}
+
+void ConnectionServer::sl_newConnection()
+{
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QTcpSocket::readyRead, this, &ConnectionServer::sl_ReadClient, Qt::QueuedConnection);
+        connect(socket, &QTcpSocket::disconnected, this, &ConnectionServer::sl_disconnect, Qt::QueuedConnection);
+        ClientEntry entry;
+        entry.socket = socket;
+        m_clients.append(entry);
+    }
+}
+
+void ConnectionServer::sl_ReadClient()
+{
+    auto *socket = qobject_cast<QTcpSocket *>(sender());
+    if (indexOf(socket) < 0)
+        return;
+    // While another client's message is collected, these bytes wait in
+    // their socket; pickUpWaiting() reads them after that dispatch.
+    if (m_currentClient && m_currentClient != socket)
+        return;
+    collect(socket);
+}
+
+void ConnectionServer::collect(QTcpSocket *socket)
+{
+    const QByteArray bytes = socket->readAll();
+    if (bytes.isEmpty())
+        return;
+    m_currentClient = socket;
+    m_assembler->append(bytes);
+}
+
+void ConnectionServer::sl_readyReadEnd(const QByteArray &message)
+{
+    QTcpSocket *socket = m_currentClient;
+    int position = indexOf(socket);
+    if (position >= 0) {
+        // The handler works on a copy: a warning it raises may be shown in
+        // a nested event loop, during which the table can change.
+        ClientEntry entry = m_clients.at(position);
+        const QByteArray reply = m_handler->handle(entry, message);
+        position = indexOf(socket);
+        if (position >= 0) {
+            m_clients[position] = entry;
+            if (!reply.isEmpty())
+                socket->write(reply);
+        }
+    }
+    if (m_currentClient == socket) {
+        m_currentClient = nullptr;
+        pickUpWaiting(position);
+    }
+}
+
+// Starts collecting from the next client, after the one last served, whose
+// socket holds unread bytes, so that no waiting client is forgotten or
+// starved by a busy one.
+void ConnectionServer::pickUpWaiting(int lastServed)
+{
+    const int count = m_clients.size();
+    for (int step = 1; step <= count; ++step) {
+        QTcpSocket *socket = m_clients.at((lastServed + step + count) % count).socket;
+        if (socket->bytesAvailable() > 0) {
+            collect(socket);
+            return;
+        }
+    }
+}
+
+void ConnectionServer::dropMessage(qint64 size)
+{
+    QTcpSocket *socket = m_currentClient;
+    m_currentClient = nullptr;
+    const int position = indexOf(socket);
+    // A client that sends more than any message can hold is cut off, so
+    // that it cannot keep the server collecting its bytes.
+    if (position >= 0 && size > MaxMessageSize)
+        socket->abort();
+    pickUpWaiting(position);
+}
+
+void ConnectionServer::sl_disconnect()
+{
+    auto *socket = qobject_cast<QTcpSocket *>(sender());
+    const int position = indexOf(socket);
+    if (position < 0)
+        return;
+    m_clients.removeAt(position);
+    m_clients.squeeze();
+    socket->deleteLater();
+    if (socket == m_currentClient) {
+        // The unfinished message of a client that left is discarded.
+        m_assembler->clear();
+        m_currentClient = nullptr;
+        pickUpWaiting(position - 1);
+    }
+}

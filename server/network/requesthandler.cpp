@@ -1,0 +1,286 @@
+#include "requesthandler.h"
+
+#include "datastore.h"
+#include "encoding.h"
+#include "storeindex.h"
+
+#include <QSet>
+#include <QtDebug>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+const qint32 ExpertRole = roleCodeForKind(ExpertKind);
+const qint32 TeacherDoRole = roleCodeForKind(TeacherDoKind);
+const qint32 SchoolTeacherRole = roleCodeForKind(SchoolTeacherKind);
+
+// A list that cannot be encoded (more records than its count can say) is
+// sent empty rather than cut short.
+QByteArray listOrEmpty(const std::optional<QByteArray> &encoded)
+{
+    if (encoded)
+        return *encoded;
+    qWarning("A reply list exceeds the format's limits and is sent empty.");
+    return QByteArray(2, '\0');
+}
+
+QByteArray pack(const Message &message)
+{
+    return packMessage(message).value_or(QByteArray());
+}
+
+bool isTeacherKind(int kind)
+{
+    return kind == TeacherDoKind || kind == SchoolTeacherKind;
+}
+
+struct AccountMatch
+{
+    const Account *account = nullptr;
+    int kind = -1;
+};
+
+// The first account, kinds in order, whose name and password both match;
+// it decides the login even when it is inactive.
+AccountMatch findLogin(const AccountStore &accounts, const LoginCredentials &credentials)
+{
+    for (int kind = 0; kind < accounts.size(); ++kind) {
+        for (const Account &account : accounts.at(kind)) {
+            if (account.name == credentials.login && account.password == credentials.password)
+                return {&account, kind};
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+RequestHandler::RequestHandler(DataStore &store)
+    : m_store(store)
+{
+}
+
+QByteArray RequestHandler::handle(ClientEntry &entry, const QByteArray &message)
+{
+    const UnpackResult unpacked = unpackMessage(message);
+    if (unpacked.status != UnpackResult::Complete)
+        return QByteArray();
+    if (entry.state == ClientEntry::AwaitingLogin)
+        return login(entry, unpacked.message);
+    return takeAnswers(entry, unpacked.message);
+}
+
+QByteArray RequestHandler::login(ClientEntry &entry, const Message &message)
+{
+    LoginCredentials credentials;
+    if (!message.sections.isEmpty() && message.sections.first().type == LoginCredentialsSection)
+        credentials = decodeLoginCredentials(message.sections.first().data).value_or(LoginCredentials());
+
+    const AccountMatch match = findLogin(std::as_const(m_store).accounts(), credentials);
+    if (match.account && match.account->active) {
+        entry.accountId = match.account->id;
+        entry.roleCode = roleCodeForKind(match.kind);
+        return dataReply(entry);
+    }
+    // Wrong login, wrong password and an inactive account are refused alike.
+    if (entry.attemptsLeft <= 0)
+        return QByteArray();
+    --entry.attemptsLeft;
+    return pack(Message::single(AttemptsLeftSection, encodeAttemptsLeft(entry.attemptsLeft)));
+}
+
+QByteArray RequestHandler::takeAnswers(ClientEntry &entry, const Message &message)
+{
+    if (!message.sections.isEmpty()) {
+        const StoreIndex index(std::as_const(m_store).questions(), std::as_const(m_store).accounts());
+        // The first section is the batch whatever its type; a connection
+        // whose account has been deleted stores nothing.
+        const std::optional<AnswerBatch> batch = decodeAnswerBatch(message.sections.first().data);
+        if (batch && accountKind(entry, index) >= 0) {
+            entry.state = ClientEntry::StoringAnswers;
+            if (m_store.appendAnswers(answersFrom(entry, *batch, index)))
+                m_store.writeAnswers();
+        }
+    }
+    return dataReply(entry);
+}
+
+// The answers of a batch, dated today. Items that a faulty or hostile peer
+// could send (a question that no longer exists, a question outside the block
+// named, a value outside the question's range) are left out.
+QVector<Answer> RequestHandler::answersFrom(const ClientEntry &entry, const AnswerBatch &batch,
+                                            const StoreIndex &index) const
+{
+    const QDate today = QDate::currentDate();
+    const bool selfRating = entry.roleCode == TeacherDoRole || entry.roleCode == SchoolTeacherRole;
+    const qint32 subject = selfRating ? entry.accountId : batch.subject;
+    qint32 group = 1;
+    if (entry.roleCode == TeacherDoRole || (!selfRating && index.kindOf(subject) == TeacherDoKind))
+        group = 0;
+
+    QVector<Answer> answers;
+    answers.reserve(batch.items.size());
+    for (const AnswerItem &item : batch.items) {
+        const StoreIndex::QuestionRef *ref = index.question(item.questionId);
+        if (!ref || ref->block->id != item.blockId || item.value < ref->question->minValue
+            || item.value > ref->question->maxValue) {
+            continue;
+        }
+        Answer answer;
+        answer.questionId = item.questionId;
+        answer.blockId = item.blockId;
+        answer.group = group;
+        answer.date = today;
+        answer.value = qint16(item.value);
+        answer.maxValue = ref->question->maxValue;
+        answer.minValue = ref->question->minValue;
+        answer.authorId = entry.accountId;
+        answer.subjectId = subject;
+        answers.append(answer);
+    }
+    return answers;
+}
+
+QByteArray RequestHandler::dataReply(ClientEntry &entry)
+{
+    entry.state = ClientEntry::LoggedIn;
+    const StoreIndex index(std::as_const(m_store).questions(), std::as_const(m_store).accounts());
+    const int kind = accountKind(entry, index);
+
+    Message reply;
+    if (kind < 0) {
+        const QByteArray emptyList(2, '\0');
+        reply.sections = {Section{0, BlockListSection, emptyList}, Section{0, AnswerListSection, emptyList}};
+        return pack(reply);
+    }
+    const Account &account = *index.account(entry.accountId);
+    reply.sections.append(Section{0, BlockListSection, listOrEmpty(encodeBlockList(blockList(account, kind)))});
+    reply.sections.append(
+        Section{0, AnswerListSection, listOrEmpty(encodeAnswerList(answerList(account, kind, index)))});
+    if (entry.roleCode == ExpertRole) {
+        reply.sections.append(
+            Section{0, TeacherProgressSection, listOrEmpty(encodeTeacherList(teacherProgress(account.id)))});
+    }
+    return pack(reply);
+}
+
+// The kind of the connection's account, or -1 when the account has been
+// deleted. An id that now belongs to an account of another kind (ids are
+// reused) counts as deleted too.
+int RequestHandler::accountKind(const ClientEntry &entry, const StoreIndex &index)
+{
+    const int kind = index.kindOf(entry.accountId);
+    return roleCodeForKind(kind) == entry.roleCode ? kind : -1;
+}
+
+// Teachers of additional education get group 0, school teachers group 1,
+// experts and parents both; only active blocks and questions. A teacher no
+// longer gets a block it has answered in the current season.
+QVector<QuestionBlock> RequestHandler::blockList(const Account &account, int kind) const
+{
+    QSet<qint32> answered;
+    if (isTeacherKind(kind)) {
+        const QDate seasonStart = m_store.seasonStart();
+        for (const Answer &answer : std::as_const(m_store).answers()) {
+            if (answer.authorId == account.id && inCurrentSeason(answer.date, seasonStart))
+                answered.insert(answer.blockId);
+        }
+    }
+
+    const QuestionStore &groups = std::as_const(m_store).questions();
+    QVector<QuestionBlock> blocks;
+    for (int g = 0; g < qMin(2, groups.size()); ++g) {
+        if ((g == 0 && kind == SchoolTeacherKind) || (g == 1 && kind == TeacherDoKind))
+            continue;
+        for (const QuestionBlock &block : groups.at(g).blocks) {
+            if (!block.active || answered.contains(block.id))
+                continue;
+            QuestionBlock sent = block;
+            sent.questions.clear();
+            for (const Question &question : block.questions) {
+                if (question.active)
+                    sent.questions.append(question);
+            }
+            blocks.append(sent);
+        }
+    }
+    return blocks;
+}
+
+// Experts see every answer, teachers their self-ratings, parents none. The
+// copies sent carry the current texts; the store keeps its own.
+QVector<Answer> RequestHandler::answerList(const Account &account, int kind, const StoreIndex &index)
+{
+    QVector<Answer> sent;
+    if (kind == ParentKind)
+        return sent;
+    const auto chosen = [&](const Answer &answer) {
+        return kind == ExpertKind || (answer.authorId == account.id && answer.subjectId == account.id);
+    };
+
+    // Answers about an account that no longer exists leave the store; the
+    // answers file follows with its next write.
+    const auto vanished = [&](const Answer &answer) {
+        return chosen(answer) && !index.account(answer.subjectId);
+    };
+    const AnswerStore &stored = std::as_const(m_store).answers();
+    if (std::any_of(stored.begin(), stored.end(), vanished)) {
+        AnswerStore &answers = m_store.answers();
+        answers.erase(std::remove_if(answers.begin(), answers.end(), vanished), answers.end());
+    }
+
+    sent.reserve(kind == ExpertKind ? stored.size() : 0);
+    for (const Answer &answer : stored) {
+        if (!chosen(answer))
+            continue;
+        // An answer whose question no longer exists is not shown anywhere.
+        const StoreIndex::QuestionRef *ref = index.question(answer.questionId);
+        if (!ref)
+            continue;
+        Answer copy = answer;
+        copy.questionText = ref->question->text;
+        copy.blockName = ref->block->name;
+        if (const Account *author = index.account(answer.authorId))
+            copy.authorName = author->name;
+        copy.subjectName = index.account(answer.subjectId)->name;
+        sent.append(copy);
+    }
+    return sent;
+}
+
+// One entry per teacher (kind 0, then kind 3) with the blocks this expert has
+// answered about that teacher in the current season, each once, in the order
+// first met.
+QVector<TeacherEntry> RequestHandler::teacherProgress(qint32 expertId) const
+{
+    const QDate seasonStart = m_store.seasonStart();
+    QHash<qint32, QVector<qint32>> answered;
+    QSet<QPair<qint32, qint32>> seen;
+    for (const Answer &answer : std::as_const(m_store).answers()) {
+        if (answer.authorId != expertId || !inCurrentSeason(answer.date, seasonStart))
+            continue;
+        const QPair<qint32, qint32> key(answer.subjectId, answer.blockId);
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        answered[answer.subjectId].append(answer.blockId);
+    }
+
+    const AccountStore &accounts = std::as_const(m_store).accounts();
+    QVector<TeacherEntry> entries;
+    for (int kind : {int(TeacherDoKind), int(SchoolTeacherKind)}) {
+        if (kind >= accounts.size())
+            continue;
+        for (const Account &teacher : accounts.at(kind)) {
+            TeacherEntry entry;
+            entry.id = teacher.id;
+            entry.name = teacher.name;
+            entry.answeredBlocks = answered.value(teacher.id);
+            entry.group = kind == TeacherDoKind ? 0 : 1;
+            entries.append(entry);
+        }
+    }
+    return entries;
+}

@@ -1,0 +1,42 @@
+#ifndef REQUESTHANDLER_H
+#define REQUESTHANDLER_H
+
+#include "cliententry.h"
+#include "message.h"
+#include "records.h"
+
+#include <QByteArray>
+
+class DataStore;
+class StoreIndex;
+
+// What the server does with one complete client message: it checks a login,
+// takes in a batch of answers and builds the DataReply that the logged-in
+// account may see, all from the current stores. It knows no socket: it
+// changes the connection entry it is given and returns the reply bytes.
+class RequestHandler
+{
+public:
+    explicit RequestHandler(DataStore &store);
+
+    // Handles `message` by the state of `entry` (login while awaiting one,
+    // answer intake or refresh afterwards). Returns the bytes to send back;
+    // empty when nothing is to be sent.
+    QByteArray handle(ClientEntry &entry, const QByteArray &message);
+
+private:
+    QByteArray login(ClientEntry &entry, const Message &message);
+    QByteArray takeAnswers(ClientEntry &entry, const Message &message);
+    QVector<Answer> answersFrom(const ClientEntry &entry, const AnswerBatch &batch,
+                                const StoreIndex &index) const;
+    QByteArray dataReply(ClientEntry &entry);
+    static int accountKind(const ClientEntry &entry, const StoreIndex &index);
+
+    QVector<QuestionBlock> blockList(const Account &account, int kind) const;
+    QVector<Answer> answerList(const Account &account, int kind, const StoreIndex &index);
+    QVector<TeacherEntry> teacherProgress(qint32 expertId) const;
+
+    DataStore &m_store;
+};
+
+#endif // REQUESTHANDLER_H

@@ -1,0 +1,37 @@
+#include "storeindex.h"
+
+StoreIndex::StoreIndex(const QuestionStore &questions, const AccountStore &accounts)
+{
+    for (const QuestionGroup &group : questions) {
+        for (const QuestionBlock &block : group.blocks) {
+            for (const Question &question : block.questions) {
+                if (!m_questions.contains(question.id))
+                    m_questions.insert(question.id, {&block, &question});
+            }
+        }
+    }
+    for (int kind = 0; kind < accounts.size(); ++kind) {
+        for (const Account &account : accounts.at(kind)) {
+            if (!m_accounts.contains(account.id))
+                m_accounts.insert(account.id, {&account, kind});
+        }
+    }
+}
+
+const StoreIndex::QuestionRef *StoreIndex::question(qint32 id) const
+{
+    const auto it = m_questions.constFind(id);
+    return it == m_questions.constEnd() ? nullptr : &it.value();
+}
+
+const Account *StoreIndex::account(qint32 id) const
+{
+    const auto it = m_accounts.constFind(id);
+    return it == m_accounts.constEnd() ? nullptr : it->account;
+}
+
+int StoreIndex::kindOf(qint32 id) const
+{
+    const auto it = m_accounts.constFind(id);
+    return it == m_accounts.constEnd() ? -1 : it->kind;
+}

@@ -1,0 +1,177 @@
+#include "datastore.h"
+
+#include "encoding.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QtDebug>
+
+namespace {
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+DataStore::DataStore(const QString &folder, QObject *parent)
+    : QObject(parent)
+    , m_folder(folder.isEmpty() ? defaultFolder() : folder)
+{
+}
+
+QString DataStore::defaultFolder()
+{
+    return QDir::tempPath() + QStringLiteral("/School");
+}
+
+QString DataStore::questionsPath() const
+{
+    return m_folder + QStringLiteral("/questions_file.bin");
+}
+
+QString DataStore::accountsPath() const
+{
+    return m_folder + QStringLiteral("/users_file.bin");
+}
+
+QString DataStore::answersPath() const
+{
+    return m_folder + QStringLiteral("/answer_file.bin");
+}
+
+QString DataStore::settingsPath() const
+{
+    return m_folder + QStringLiteral("/setting.ini");
+}
+
+void DataStore::load()
+{
+    QDir().mkpath(m_folder);
+
+    m_questions = loadFile(questionsPath(), decodeGroupList).value_or(QuestionStore());
+    if (m_questions.isEmpty())
+        m_questions.resize(3);
+
+    m_accounts = loadFile(accountsPath(), decodeAccountTable).value_or(AccountStore());
+    m_accounts.resize(AccountKindCount);
+
+    m_answers = loadFile(answersPath(), decodeAnswerList).value_or(AnswerStore());
+
+    m_seasonStart = loadFile(settingsPath(), decodeSeasonStart).value_or(QDate());
+}
+
+std::optional<QByteArray> DataStore::readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly)) {
+        warn(tr("Не удалось прочитать файл данных «%1»: %2. Сервер начинает без его данных.")
+                 .arg(shown(path), file.errorString()));
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+template<typename T>
+std::optional<T> DataStore::loadFile(const QString &path, std::optional<T> (*decode)(const QByteArray &))
+{
+    const std::optional<QByteArray> bytes = readFile(path);
+    if (!bytes)
+        return std::nullopt;
+    std::optional<T> value = decode(*bytes);
+    if (!value)
+        setAside(path);
+    return value;
+}
+
+// Renames a damaged file so that the next write cannot destroy what an
+// administrator might still recover from it.
+void DataStore::setAside(const QString &path)
+{
+    const QString stem = path + QStringLiteral(".damaged-")
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmm"));
+    QString target = stem;
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = stem + QLatin1Char('-') + QString::number(n);
+
+    QFile file(path);
+    if (file.rename(target)) {
+        warn(tr("Файл данных «%1» повреждён и не был прочитан. Он сохранён под именем «%2»; "
+                "сервер начинает без его данных.")
+                 .arg(shown(path), QFileInfo(target).fileName()));
+    } else {
+        warn(tr("Файл данных «%1» повреждён и не был прочитан; переименовать его не удалось: %2. "
+                "Сервер начинает без его данных, и следующая запись заменит файл.")
+                 .arg(shown(path), file.errorString()));
+    }
+}
+
+bool DataStore::writeQuestions()
+{
+    return writeFile(questionsPath(), encodeGroupList(m_questions));
+}
+
+bool DataStore::writeAccounts()
+{
+    return writeFile(accountsPath(), encodeAccountTable(m_accounts));
+}
+
+bool DataStore::writeAnswers()
+{
+    const bool written = writeFile(answersPath(), encodeAnswerList(m_answers));
+    emit answersWritten();
+    return written;
+}
+
+bool DataStore::writeSettings()
+{
+    return writeFile(settingsPath(), encodeSeasonStart(m_seasonStart));
+}
+
+// Writes beside the file and renames over it, so that a failure at any
+// point leaves the previous content whole.
+bool DataStore::writeFile(const QString &path, const std::optional<QByteArray> &bytes)
+{
+    QString reason;
+    if (!bytes) {
+        reason = tr("данных больше, чем вмещает файл (в списке не более 65 535 записей, "
+                    "в тексте не более 65 535 знаков)");
+    } else {
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly) && file.write(*bytes) == bytes->size() && file.commit())
+            return true;
+        reason = file.errorString();
+    }
+    warn(tr("Не удалось записать файл данных «%1»: %2. Изменения остаются в памяти сервера "
+            "и будут записаны при следующем изменении.")
+             .arg(shown(path), reason));
+    return false;
+}
+
+bool DataStore::appendAnswers(const QVector<Answer> &answers)
+{
+    if (!checkRoom(m_answers.size(), answers.size(), tr("ответов")))
+        return false;
+    m_answers += answers;
+    return true;
+}
+
+bool DataStore::checkRoom(int count, int adding, const QString &what)
+{
+    if (qint64(count) + adding <= MaxListCount)
+        return true;
+    warn(tr("Изменение не принято: %1 не может быть больше 65 535.").arg(what));
+    return false;
+}
+
+void DataStore::warn(const QString &text)
+{
+    qWarning().noquote() << text;
+    emit warning(text);
+}
