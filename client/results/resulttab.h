@@ -36,12 +36,19 @@ struct ResultTabWidgets
 // range, the chart and legend, and the CSV export. `group` is 0 for the tab
 // about teachers of additional education, 1 for school teachers. The window
 // forwards its slots of that tab to the methods below.
+//
+// The group is a set of teacher ids: a member stays a member across block
+// changes and new answer lists, and the group combo box shows the members
+// among the teachers of the chosen block. The constructor sets both dates
+// to today, which is also their latest allowed date; it shows or hides no
+// widget (the window decides what each account sees).
 class ResultTab : public QObject
 {
     Q_OBJECT
 
 public:
     ResultTab(int group, const ResultTabWidgets &widgets, QObject *parent = nullptr);
+    ~ResultTab() override;
 
     // After every received answer list: grows the block list, refills the
     // block combo box and applies.
@@ -60,6 +67,12 @@ public:
     bool exportCsv(const QString &fileName) const;
 
     bool isGroupView() const;
+
+    QVector<ChartBlock> chartBlocks() const;
+    // One flag per teacher of the chosen block: true for a group member.
+    QVector<bool> groupMembers() const;
+    // The names of the teachers of the chosen block, in block order.
+    QStringList teacherNames() const;
 
 private:
     class Private;

@@ -1,0 +1,95 @@
+#include "csvtransform.h"
+
+#include "cp1251.h"
+
+#include <QSaveFile>
+
+CSVTransform::CSVTransform(QObject *parent)
+    : QObject(parent)
+{
+}
+
+CSVTransform::~CSVTransform() = default;
+
+bool CSVTransform::open(const QString &fileName, int fieldCount)
+{
+    m_file = std::make_unique<QSaveFile>(fileName);
+    m_rowCount = 0;
+    m_fieldCount = fieldCount;
+    if (!m_file->open(QIODevice::WriteOnly)) {
+        m_file.reset();
+        return false;
+    }
+    return true;
+}
+
+int CSVTransform::writeRow(const QStringList &fields)
+{
+    if (m_file && fields.size() == m_fieldCount) {
+        m_file->write(encodeRow(fields));
+        ++m_rowCount;
+    }
+    return m_rowCount;
+}
+
+bool CSVTransform::close()
+{
+    if (!m_file)
+        return false;
+    const bool written = m_file->commit();
+    m_file.reset();
+    return written;
+}
+
+bool CSVTransform::isOpen() const
+{
+    return m_file != nullptr;
+}
+
+QByteArray CSVTransform::encodeRow(const QStringList &fields)
+{
+    static const QString quote = QStringLiteral("\"");
+    QStringList written;
+    written.reserve(fields.size());
+    for (const QString &field : fields) {
+        const bool needsQuotes = field.contains(QLatin1Char(';')) || field.contains(quote)
+            || field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r'));
+        if (needsQuotes)
+            written.append(quote + QString(field).replace(quote, quote + quote) + quote);
+        else
+            written.append(field);
+    }
+    return toCp1251(written.join(QLatin1Char(';'))) + "\r\n";
+}
+
+QVector<QStringList> csvRows(const ChartResult &result)
+{
+    QVector<QStringList> lines;
+    QStringList header{QStringLiteral("номер вопроса"), QStringLiteral("вопросы/эксперты")};
+    for (const QString &author : result.authorNames)
+        header << author << QStringLiteral("Дата ответа");
+    lines.append(header);
+
+    for (int q = 0; q < result.rows.size(); ++q) {
+        const ChartRow &row = result.rows.at(q);
+        QStringList line{QString::number(q + 1), result.questionTexts.value(q)};
+        for (int a = 0; a < result.authorNames.size(); ++a) {
+            const std::optional<double> share = row.share(a);
+            const QString value = share ? QString::number(*share, 'g', 6).replace(QLatin1Char('.'), QLatin1Char(','))
+                                        : QString();
+            line << value << row.dates.value(a);
+        }
+        lines.append(line);
+    }
+    return lines;
+}
+
+bool exportChartResult(const ChartResult &result, const QString &fileName)
+{
+    CSVTransform csv;
+    if (!csv.open(fileName, 2 + 2 * result.authorNames.size()))
+        return false;
+    for (const QStringList &line : csvRows(result))
+        csv.writeRow(line);
+    return csv.close();
+}
