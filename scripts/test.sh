@@ -21,6 +21,7 @@ if command -v clang++ >/dev/null; then
     CXX=clang++ cmake -S . -B "$fuzz" -DCMAKE_BUILD_TYPE=Debug -DSCHOOL_BUILD_FUZZ=ON \
         -DSCHOOL_BUILD_TESTS=OFF -DSCHOOL_BUILD_BENCH=OFF
     cmake --build "$fuzz" -j"$(nproc)" --target fuzz_decoders
-    "$fuzz/fuzz/fuzz_decoders" -runs=200000 -max_len=4096 fuzz/corpus
+    rm -rf "$fuzz/corpus" && cp -r fuzz/corpus "$fuzz/corpus"
+    "$fuzz/fuzz/fuzz_decoders" -runs=200000 -max_len=4096 "$fuzz/corpus"
 fi
 echo "All tests passed."
