@@ -4,6 +4,7 @@
 #include "records.h"
 
 #include <QColor>
+#include <QMetaType>
 #include <QStringList>
 #include <QVector>
 
@@ -101,6 +102,9 @@ ChartResult computeChartResult(const QVector<Answer> &answers, const QVector<Cha
 QColor authorColor(int author, int authorCount);
 
 QVector<LegendEntry> legendEntries(const QStringList &authorNames);
+
+Q_DECLARE_METATYPE(ChartRow)
+Q_DECLARE_METATYPE(ChartResult)
 
 char *toString(const ChartBlock &b);
 char *toString(const ChartRow &r);

@@ -1,0 +1,5 @@
+# Tests of the client's result tabs (clientresults).
+set(results_tests ${CMAKE_CURRENT_LIST_DIR}/results)
+school_add_test(tst_chartresult
+    SOURCES ${results_tests}/tst_chartresult.cpp ${results_tests}/answerfixture.h
+    LIBS clientresults)
