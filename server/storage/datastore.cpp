@@ -144,9 +144,18 @@ bool DataStore::writeFile(const QString &path, const std::optional<QByteArray> &
                     "в тексте не более 65 535 знаков)");
     } else {
         QSaveFile file(path);
-        if (file.open(QIODevice::WriteOnly) && file.write(*bytes) == bytes->size() && file.commit())
+        if (!file.open(QIODevice::WriteOnly)) {
+            reason = file.errorString();
+        } else if (file.write(*bytes) != bytes->size() || !file.flush()) {
+            // Flushed here because commit() overlooks a short write in its
+            // own final flush (a full disk) and would rename a cut file over
+            // the old one; an uncommitted QSaveFile removes its temporary.
+            reason = tr("записаны не все данные, возможно, диск заполнен (%1)").arg(file.errorString());
+        } else if (!file.commit()) {
+            reason = file.errorString();
+        } else {
             return true;
-        reason = file.errorString();
+        }
     }
     warn(tr("Не удалось записать файл данных «%1»: %2. Изменения остаются в памяти сервера "
             "и будут записаны при следующем изменении.")

@@ -1,0 +1,119 @@
+#ifndef TST_COREFIXTURES_H
+#define TST_COREFIXTURES_H
+
+// Records and a small school shared by the server core tests.
+
+#include "datastore.h"
+#include "records.h"
+
+#include <QByteArray>
+#include <QFile>
+
+namespace fixtures {
+
+inline Question question(qint32 id, const QString &text, qint16 minValue, qint16 maxValue, bool active = true)
+{
+    Question q;
+    q.text = text;
+    q.id = id;
+    q.active = active;
+    q.minValue = minValue;
+    q.maxValue = maxValue;
+    return q;
+}
+
+inline QuestionBlock block(qint32 id, const QString &name, quint8 group, const QVector<Question> &questions,
+                           bool active = true)
+{
+    QuestionBlock b;
+    b.name = name;
+    b.id = id;
+    b.ordinal = 0;
+    b.active = active;
+    b.group = group;
+    b.questions = questions;
+    return b;
+}
+
+inline Account account(qint32 id, const QString &name, const QByteArray &password, bool active = true)
+{
+    Account a;
+    a.id = id;
+    a.name = name;
+    a.password = password;
+    a.active = active;
+    return a;
+}
+
+inline Answer answer(qint32 questionId, qint32 blockId, qint32 authorId, qint32 subjectId, const QDate &date,
+                     qint16 value = 1, qint32 group = 0)
+{
+    Answer a;
+    a.questionId = questionId;
+    a.blockId = blockId;
+    a.group = group;
+    a.date = date;
+    a.value = value;
+    a.maxValue = 5;
+    a.minValue = 0;
+    a.authorId = authorId;
+    a.subjectId = subjectId;
+    return a;
+}
+
+// Ids of the small school below.
+enum : qint32 {
+    LessonBlock = 10,      // group 0, active
+    HiddenBlock = 11,      // group 0, inactive
+    ClassBlock = 20,       // group 1, active
+    GoalQuestion = 100,    // in LessonBlock, 0..5
+    PaceQuestion = 101,    // in LessonBlock, inactive
+    HiddenQuestion = 102,  // in HiddenBlock
+    PlanQuestion = 200,    // in ClassBlock, -2..2
+    TeacherDo = 1,         // kind 0, login "Иванова" / "p1"
+    Expert = 2,            // kind 1, login "Смирнов" / "p2"
+    Parent = 3,            // kind 2, login "Родитель" / "p3"
+    SchoolTeacher = 4,     // kind 3, login "Петров" / "p4"
+    SleepingExpert = 5     // kind 1, inactive, login "Соня" / "p5"
+};
+
+// Two groups of blocks (and a blank third), one account of every kind and
+// an inactive expert; no answers, no season.
+inline void fillSchool(DataStore &store)
+{
+    store.questions() = {
+        QuestionGroup{QString(), -1,
+                      {block(LessonBlock, QStringLiteral("Занятие"), 0,
+                             {question(GoalQuestion, QStringLiteral("Цель занятия ясна"), 0, 5),
+                              question(PaceQuestion, QStringLiteral("Темп"), 0, 3, false)}),
+                       block(HiddenBlock, QStringLiteral("Черновик"), 0,
+                             {question(HiddenQuestion, QStringLiteral("Скрытый"), 0, 1)}, false)}},
+        QuestionGroup{QString(), -1,
+                      {block(ClassBlock, QStringLiteral("Урок"), 1,
+                             {question(PlanQuestion, QStringLiteral("План урока"), -2, 2)})}},
+        QuestionGroup()};
+    store.accounts() = {
+        {account(TeacherDo, QStringLiteral("Иванова"), "p1")},
+        {account(Expert, QStringLiteral("Смирнов"), "p2"),
+         account(SleepingExpert, QStringLiteral("Соня"), "p5", false)},
+        {account(Parent, QStringLiteral("Родитель"), "p3")},
+        {account(SchoolTeacher, QStringLiteral("Петров"), "p4")}};
+    store.answers().clear();
+    store.setSeasonStart(QDate());
+}
+
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool putFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace fixtures
+
+#endif // TST_COREFIXTURES_H

@@ -1,0 +1,517 @@
+#include "datastore.h"
+#include "encoding.h"
+#include "tst_corefixtures.h"
+
+#include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+using namespace fixtures;
+
+namespace {
+
+enum DataFile { QuestionsFile, AccountsFile, AnswersFile, SettingsFile };
+
+bool writeFile(DataStore &store, int file)
+{
+    switch (file) {
+    case QuestionsFile:
+        return store.writeQuestions();
+    case AccountsFile:
+        return store.writeAccounts();
+    case AnswersFile:
+        return store.writeAnswers();
+    default:
+        return store.writeSettings();
+    }
+}
+
+QString filePath(const DataStore &store, int file)
+{
+    const QString paths[] = {store.questionsPath(), store.accountsPath(), store.answersPath(),
+                             store.settingsPath()};
+    return paths[file];
+}
+
+void writeAll(DataStore &store)
+{
+    for (int file = QuestionsFile; file <= SettingsFile; ++file)
+        QVERIFY(writeFile(store, file));
+}
+
+QStringList damagedCopies(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("*.damaged-*")}, QDir::Files, QDir::Name);
+}
+
+#ifdef Q_OS_UNIX
+// Lets no file of this process grow past `bytes`, as a full disk would;
+// restores the previous limit when it goes out of scope.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limited = m_saved;
+        limited.rlim_cur = bytes;
+        m_ok = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+    bool ok() const { return m_ok; }
+
+private:
+    rlimit m_saved{};
+    bool m_ok = false;
+};
+#endif
+
+} // namespace
+
+class tst_DataStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void defaultFolderIsSchoolInTemp();
+    void emptyFolderGivesDefaultShapes();
+    void emptyStoreBytes_data();
+    void emptyStoreBytes();
+    void seasonStartBytes();
+    void accountTableBytes();
+    void answerListBytes();
+    void groupListBytes();
+    void roundTrip();
+    void accountKindsResized_data();
+    void accountKindsResized();
+    void onlyChangedFileIsRewritten_data();
+    void onlyChangedFileIsRewritten();
+    void damagedFileSetAside_data();
+    void damagedFileSetAside();
+    void damagedTwiceKeepsBothCopies();
+    void writeOverDirectoryFails();
+    void writeOnFullDiskKeepsOldFile_data();
+    void writeOnFullDiskKeepsOldFile();
+    void overlongTextIsNotWritten();
+    void appendBeyondLimitRefused();
+    void checkRoom();
+
+private:
+    QScopedPointer<QTemporaryDir> m_dir;
+    QString m_folder;
+};
+
+void tst_DataStore::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+    m_folder = m_dir->path() + QStringLiteral("/School");
+}
+
+void tst_DataStore::defaultFolderIsSchoolInTemp()
+{
+    QCOMPARE(DataStore::defaultFolder(), QDir::tempPath() + QStringLiteral("/School"));
+    DataStore store;
+    QCOMPARE(store.folder(), DataStore::defaultFolder());
+    QCOMPARE(store.questionsPath(), DataStore::defaultFolder() + QStringLiteral("/questions_file.bin"));
+    QCOMPARE(store.accountsPath(), DataStore::defaultFolder() + QStringLiteral("/users_file.bin"));
+    QCOMPARE(store.answersPath(), DataStore::defaultFolder() + QStringLiteral("/answer_file.bin"));
+    QCOMPARE(store.settingsPath(), DataStore::defaultFolder() + QStringLiteral("/setting.ini"));
+}
+
+void tst_DataStore::emptyFolderGivesDefaultShapes()
+{
+    DataStore store(m_folder);
+    QSignalSpy warnings(&store, &DataStore::warning);
+    store.load();
+
+    QVERIFY(QDir(m_folder).exists());
+    QCOMPARE(store.questions(), QuestionStore(3));
+    QCOMPARE(store.accounts(), AccountStore(4));
+    QVERIFY(store.answers().isEmpty());
+    QVERIFY(store.seasonStart().isNull());
+    QCOMPARE(warnings.count(), 0);
+    // Loading reads; it writes nothing.
+    QVERIFY(QDir(m_folder).entryList(QDir::Files).isEmpty());
+}
+
+void tst_DataStore::emptyStoreBytes_data()
+{
+    QTest::addColumn<int>("file");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("three blank groups")
+        << int(QuestionsFile) << QByteArray::fromHex("0300" "0000ffffffff0000" "0000ffffffff0000" "0000ffffffff0000");
+    QTest::newRow("four empty kinds") << int(AccountsFile) << QByteArray::fromHex("04000000000000000000");
+    QTest::newRow("no answers") << int(AnswersFile) << QByteArray::fromHex("0000");
+    QTest::newRow("no season begun") << int(SettingsFile) << QByteArray::fromHex("0000000000000080");
+}
+
+void tst_DataStore::emptyStoreBytes()
+{
+    QFETCH(int, file);
+    QFETCH(QByteArray, bytes);
+
+    DataStore store(m_folder);
+    store.load();
+    QVERIFY(writeFile(store, file));
+    QCOMPARE(fileBytes(filePath(store, file)), bytes);
+}
+
+void tst_DataStore::seasonStartBytes()
+{
+    DataStore store(m_folder);
+    store.load();
+    store.setSeasonStart(QDate(2000, 1, 1));
+    QVERIFY(store.writeSettings());
+    // Julian day 2451545, little-endian, 64 bits.
+    QCOMPARE(fileBytes(store.settingsPath()), QByteArray::fromHex("5968250000000000"));
+
+    DataStore reloaded(m_folder);
+    reloaded.load();
+    QCOMPARE(reloaded.seasonStart(), QDate(2000, 1, 1));
+}
+
+void tst_DataStore::accountTableBytes()
+{
+    DataStore store(m_folder);
+    store.load();
+    Account a = account(7, QStringLiteral("Ая"), "ab");
+    a.kindCode = 2;
+    a.information = QStringLiteral("x");
+    store.accounts()[ExpertKind].append(a);
+    QVERIFY(store.writeAccounts());
+
+    const QByteArray expected = QByteArray::fromHex(
+        "0400"                 // four kinds
+        "0000"                 // kind 0: none
+        "0100"                 // kind 1: one account
+        "07000000"             // id
+        "0200" "1004" "4f04"   // name
+        "0200" "6162" "0000"   // password area: the bytes, then as many filler bytes
+        "02000000"             // kindCode
+        "01"                   // active
+        "03000000"             // reserved
+        "0100" "7800"          // information
+        "0000"                 // note
+        "0000" "0000");        // kinds 2 and 3: none
+    QCOMPARE(fileBytes(store.accountsPath()), expected);
+}
+
+void tst_DataStore::answerListBytes()
+{
+    DataStore store(m_folder);
+    store.load();
+    Answer a = answer(100, 10, 2, 4, QDate(2000, 1, 1), -1, 1);
+    a.minValue = -2;
+    a.authorName = QStringLiteral("Я");
+    store.answers().append(a);
+    QVERIFY(store.writeAnswers());
+
+    const QByteArray expected = QByteArray::fromHex(
+        "0100"              // one answer
+        "64000000"          // questionId
+        "0000"              // questionText
+        "0a000000"          // blockId
+        "01000000"          // group
+        "0000"              // blockName
+        "5968250000000000"  // date
+        "ffff" "0500" "feff" // value, maxValue, minValue
+        "02000000"          // authorId
+        "04000000"          // subjectId
+        "0100" "2f04"       // authorName
+        "0000");            // subjectName
+    QCOMPARE(fileBytes(store.answersPath()), expected);
+}
+
+void tst_DataStore::groupListBytes()
+{
+    DataStore store(m_folder);
+    store.load();
+    QuestionBlock b = block(0, QStringLiteral("Б"), 0, {question(1, QStringLiteral("abc"), 0, 5)});
+    store.questions() = {QuestionGroup{QString(), -1, {b}}};
+    QVERIFY(store.writeQuestions());
+
+    const QByteArray expected = QByteArray::fromHex(
+        "0100"                       // one group
+        "0000" "ffffffff" "0100"     // name, id, one block
+        "0100" "1104"                // block name
+        "00000000" "00000000"        // id, ordinal
+        "01" "00" "0100"             // active, group, one question
+        "0300" "610062006300"        // text
+        "01000000" "01"              // id, active
+        "0500" "0000" "0000");       // maxValue, minValue, reserved
+    QCOMPARE(fileBytes(store.questionsPath()), expected);
+}
+
+void tst_DataStore::roundTrip()
+{
+    DataStore store(m_folder);
+    store.load();
+    fillSchool(store);
+    store.answers() = {answer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2), 4),
+                       answer(PlanQuestion, ClassBlock, SchoolTeacher, SchoolTeacher, QDate(2024, 9, 3), -2, 1)};
+    store.setSeasonStart(QDate(2024, 9, 1));
+    writeAll(store);
+
+    DataStore reloaded(m_folder);
+    QSignalSpy warnings(&reloaded, &DataStore::warning);
+    reloaded.load();
+    QCOMPARE(reloaded.questions(), store.questions());
+    QCOMPARE(reloaded.accounts(), store.accounts());
+    QCOMPARE(reloaded.answers(), store.answers());
+    QCOMPARE(reloaded.seasonStart(), store.seasonStart());
+    QCOMPARE(warnings.count(), 0);
+}
+
+void tst_DataStore::accountKindsResized_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("firstKindSize");
+
+    // Kind 0 holds one account {id 9, name "a", no password, ...}.
+    const QByteArray one = QByteArray::fromHex("0100" "09000000" "01006100" "0000" "00000000" "01" "03000000"
+                                               "0000" "0000");
+    QTest::newRow("two kinds get two empty ones") << QByteArray::fromHex("0200") + one + QByteArray::fromHex("0000")
+                                                  << 1;
+    QTest::newRow("five kinds lose the last")
+        << QByteArray::fromHex("0500") + one + QByteArray::fromHex("0000" "0000" "0000" "0000") << 1;
+    QTest::newRow("no kinds") << QByteArray::fromHex("0000") << 0;
+}
+
+void tst_DataStore::accountKindsResized()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, firstKindSize);
+
+    QVERIFY(QDir().mkpath(m_folder));
+    DataStore store(m_folder);
+    QVERIFY(putFile(store.accountsPath(), file));
+    QSignalSpy warnings(&store, &DataStore::warning);
+    store.load();
+    QCOMPARE(store.accounts().size(), 4);
+    QCOMPARE(store.accounts().at(0).size(), firstKindSize);
+    for (int kind = 1; kind < 4; ++kind)
+        QVERIFY(store.accounts().at(kind).isEmpty());
+    if (firstKindSize)
+        QCOMPARE(store.accounts().at(0).first().name, QStringLiteral("a"));
+    QCOMPARE(warnings.count(), 0);
+}
+
+void tst_DataStore::onlyChangedFileIsRewritten_data()
+{
+    QTest::addColumn<int>("file");
+    QTest::newRow("questions") << int(QuestionsFile);
+    QTest::newRow("accounts") << int(AccountsFile);
+    QTest::newRow("answers") << int(AnswersFile);
+    QTest::newRow("settings") << int(SettingsFile);
+}
+
+void tst_DataStore::onlyChangedFileIsRewritten()
+{
+    QFETCH(int, file);
+
+    DataStore store(m_folder);
+    store.load();
+    fillSchool(store);
+    writeAll(store);
+    const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6));
+    for (int f = QuestionsFile; f <= SettingsFile; ++f) {
+        QFile data(filePath(store, f));
+        QVERIFY(data.open(QIODevice::ReadOnly));
+        QVERIFY(data.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+
+    QVERIFY(writeFile(store, file));
+    for (int f = QuestionsFile; f <= SettingsFile; ++f) {
+        const QDateTime modified = QFileInfo(filePath(store, f)).lastModified();
+        QCOMPARE(modified == old, f != file);
+    }
+}
+
+void tst_DataStore::damagedFileSetAside_data()
+{
+    QTest::addColumn<int>("file");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("questions shorter than their count") << int(QuestionsFile) << QByteArray::fromHex("02000000");
+    QTest::newRow("accounts shorter than their count") << int(AccountsFile) << QByteArray::fromHex("04000100070000");
+    QTest::newRow("answers shorter than their count") << int(AnswersFile) << QByteArray::fromHex("0200640000");
+    QTest::newRow("empty questions file") << int(QuestionsFile) << QByteArray();
+    QTest::newRow("settings under 8 bytes") << int(SettingsFile) << QByteArray::fromHex("59682500");
+}
+
+void tst_DataStore::damagedFileSetAside()
+{
+    QFETCH(int, file);
+    QFETCH(QByteArray, bytes);
+
+    DataStore store(m_folder);
+    store.load();
+    fillSchool(store);
+    store.setSeasonStart(QDate(2024, 9, 1));
+    writeAll(store);
+    QVERIFY(putFile(filePath(store, file), bytes));
+
+    DataStore reloaded(m_folder);
+    QSignalSpy warnings(&reloaded, &DataStore::warning);
+    reloaded.load();
+
+    QCOMPARE(warnings.count(), 1);
+    QVERIFY(!QFileInfo::exists(filePath(store, file)));
+    const QStringList copies = damagedCopies(m_folder);
+    QCOMPARE(copies.size(), 1);
+    const QString name = QFileInfo(filePath(store, file)).fileName();
+    QVERIFY2(QRegularExpression(QStringLiteral("^%1\\.damaged-\\d{8}-\\d{4}$").arg(QRegularExpression::escape(name)))
+                 .match(copies.first()).hasMatch(),
+             qPrintable(copies.first()));
+    QCOMPARE(fileBytes(m_folder + QLatin1Char('/') + copies.first()), bytes);
+    QVERIFY(warnings.first().first().toString().contains(copies.first()));
+
+    // The damaged store starts as a missing one; the others load as written.
+    QCOMPARE(reloaded.questions(), file == QuestionsFile ? QuestionStore(3) : store.questions());
+    QCOMPARE(reloaded.accounts(), file == AccountsFile ? AccountStore(4) : store.accounts());
+    QCOMPARE(reloaded.answers(), file == AnswersFile ? AnswerStore() : store.answers());
+    QCOMPARE(reloaded.seasonStart(), file == SettingsFile ? QDate() : store.seasonStart());
+
+    // The next write makes a new file and leaves the copy alone.
+    QVERIFY(writeFile(reloaded, file));
+    QVERIFY(QFileInfo::exists(filePath(store, file)));
+    QCOMPARE(fileBytes(m_folder + QLatin1Char('/') + copies.first()), bytes);
+}
+
+void tst_DataStore::damagedTwiceKeepsBothCopies()
+{
+    QVERIFY(QDir().mkpath(m_folder));
+    DataStore store(m_folder);
+    QVERIFY(putFile(store.settingsPath(), "1"));
+    store.load();
+    QVERIFY(putFile(store.settingsPath(), "22"));
+    store.load();
+
+    const QStringList copies = damagedCopies(m_folder);
+    QCOMPARE(copies.size(), 2);
+    QStringList contents;
+    for (const QString &copy : copies)
+        contents << QString::fromLatin1(fileBytes(m_folder + QLatin1Char('/') + copy));
+    contents.sort();
+    QCOMPARE(contents, QStringList({QStringLiteral("1"), QStringLiteral("22")}));
+}
+
+void tst_DataStore::writeOverDirectoryFails()
+{
+    DataStore store(m_folder);
+    store.load();
+    QVERIFY(QDir().mkpath(store.answersPath()));
+    store.answers().append(answer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)));
+    QSignalSpy warnings(&store, &DataStore::warning);
+    QSignalSpy written(&store, &DataStore::answersWritten);
+
+    QVERIFY(!store.writeAnswers());
+    QCOMPARE(warnings.count(), 1);
+    QVERIFY(warnings.first().first().toString().contains(QStringLiteral("answer_file.bin")));
+    // The refresh hint follows every write, failed or not.
+    QCOMPARE(written.count(), 1);
+    QVERIFY(QFileInfo(store.answersPath()).isDir());
+    QCOMPARE(store.answers().size(), 1);
+
+    // Memory kept the answer, so the next write stores it.
+    QVERIFY(QDir(store.answersPath()).removeRecursively());
+    QVERIFY(store.writeAnswers());
+    QCOMPARE(decodeAnswerList(fileBytes(store.answersPath())).value(), store.answers());
+}
+
+void tst_DataStore::writeOnFullDiskKeepsOldFile_data()
+{
+    QTest::addColumn<int>("file");
+    QTest::newRow("small file, cut at the final flush") << int(AccountsFile);
+    QTest::newRow("large file, cut while writing") << int(AnswersFile);
+}
+
+void tst_DataStore::writeOnFullDiskKeepsOldFile()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(int, file);
+
+    DataStore store(m_folder);
+    store.load();
+    fillSchool(store);
+    writeAll(store);
+    const QByteArray before = fileBytes(filePath(store, file));
+    store.accounts()[ExpertKind].append(account(6, QStringLiteral("Новый эксперт"), "secret"));
+    store.answers().fill(answer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)), 1000);
+    QSignalSpy warnings(&store, &DataStore::warning);
+
+    {
+        FileSizeLimit full(16);
+        QVERIFY(full.ok());
+        QVERIFY(!writeFile(store, file));
+    }
+    QCOMPARE(warnings.count(), 1);
+    QCOMPARE(fileBytes(filePath(store, file)), before);
+    // No half-written temporary file is left beside it.
+    QCOMPARE(QDir(m_folder).entryList(QDir::Files).size(), 4);
+
+    QVERIFY(writeFile(store, file));
+    QVERIFY(fileBytes(filePath(store, file)).size() > before.size());
+#else
+    QSKIP("needs a per-process file size limit");
+#endif
+}
+
+void tst_DataStore::overlongTextIsNotWritten()
+{
+    DataStore store(m_folder);
+    store.load();
+    fillSchool(store);
+    writeAll(store);
+    const QByteArray before = fileBytes(store.questionsPath());
+    store.questions()[0].blocks[0].questions[0].text = QString(DataStore::MaxListCount + 1, QLatin1Char('a'));
+    QSignalSpy warnings(&store, &DataStore::warning);
+
+    QVERIFY(!store.writeQuestions());
+    QCOMPARE(warnings.count(), 1);
+    QCOMPARE(fileBytes(store.questionsPath()), before);
+}
+
+void tst_DataStore::appendBeyondLimitRefused()
+{
+    DataStore store(m_folder);
+    store.load();
+    store.answers().fill(answer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)),
+                         DataStore::MaxListCount - 1);
+    QSignalSpy warnings(&store, &DataStore::warning);
+    const Answer extra = answer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, QDate(2024, 9, 3));
+
+    QVERIFY(!store.appendAnswers({extra, extra}));
+    QCOMPARE(warnings.count(), 1);
+    QCOMPARE(store.answers().size(), DataStore::MaxListCount - 1);
+
+    QVERIFY(store.appendAnswers({extra}));
+    QCOMPARE(warnings.count(), 1);
+    QCOMPARE(store.answers().size(), DataStore::MaxListCount);
+    QCOMPARE(store.answers().last(), extra);
+
+    QVERIFY(store.writeAnswers());
+    QCOMPARE(fileBytes(store.answersPath()).left(2), QByteArray::fromHex("ffff"));
+}
+
+void tst_DataStore::checkRoom()
+{
+    DataStore store(m_folder);
+    QSignalSpy warnings(&store, &DataStore::warning);
+    QVERIFY(store.checkRoom(DataStore::MaxListCount - 1, 1, QStringLiteral("блоков в группе")));
+    QCOMPARE(warnings.count(), 0);
+    QVERIFY(!store.checkRoom(DataStore::MaxListCount, 1, QStringLiteral("блоков в группе")));
+    QCOMPARE(warnings.count(), 1);
+    QVERIFY(warnings.first().first().toString().contains(QStringLiteral("блоков в группе")));
+}
+
+QTEST_GUILESS_MAIN(tst_DataStore)
+#include "tst_datastore.moc"
