@@ -1,0 +1,113 @@
+#include "accountlogic.h"
+
+#include "answerremoval.h"
+
+#include "datastore.h"
+
+#include <QRandomGenerator>
+
+#include <algorithm>
+
+AccountLogic::AccountLogic(DataStore &store)
+    : m_store(store)
+{
+}
+
+QByteArray AccountLogic::generatePassword()
+{
+    QByteArray bytes(3, '\0');
+    for (char &byte : bytes)
+        byte = static_cast<char>(QRandomGenerator::system()->bounded(256));
+    return bytes.toHex();
+}
+
+qint32 AccountLogic::kindCodeFor(int kind)
+{
+    switch (kind) {
+    case TeacherDoKind:
+        return 1;
+    case ExpertKind:
+        return 2;
+    case SchoolTeacherKind:
+        return 5;
+    default:
+        return 0;
+    }
+}
+
+const QVector<Account> &AccountLogic::accounts(int kind) const
+{
+    return m_store.accounts().at(kind);
+}
+
+bool AccountLogic::isValid(int kind, int index) const
+{
+    return kind >= 0 && kind < m_store.accounts().size() && index >= 0
+        && index < m_store.accounts().at(kind).size();
+}
+
+int AccountLogic::add(int kind, const Account &entered)
+{
+    Account account;
+    account.name = entered.name;
+    account.password = entered.password;
+    account.information = entered.information;
+    account.kindCode = kindCodeFor(kind);
+    account.id = nextFreeAccountId(m_store.accounts());
+    QVector<Account> &list = m_store.accounts()[kind];
+    list.append(account);
+    m_store.writeAccounts();
+    return list.size() - 1;
+}
+
+bool AccountLogic::edit(int kind, int index, const Account &entered)
+{
+    if (!isValid(kind, index))
+        return false;
+    Account &account = m_store.accounts()[kind][index];
+    account.name = entered.name;
+    account.password = entered.password;
+    account.information = entered.information;
+    m_store.writeAccounts();
+    return true;
+}
+
+bool AccountLogic::remove(int kind, int index)
+{
+    if (!isValid(kind, index))
+        return false;
+    const qint32 id = m_store.accounts().at(kind).at(index).id;
+    const bool aboutTeacher = kind == TeacherDoKind || kind == SchoolTeacherKind;
+    removeAnswersIf(m_store.answers(), [&](const Answer &a) {
+        return (aboutTeacher ? a.subjectId : a.authorId) == id;
+    });
+    m_store.writeAnswers();
+    m_store.accounts()[kind].remove(index);
+    m_store.writeAccounts();
+    return true;
+}
+
+bool AccountLogic::setActive(int kind, int index, bool active)
+{
+    if (!isValid(kind, index))
+        return false;
+    m_store.accounts()[kind][index].active = active;
+    m_store.writeAccounts();
+    return true;
+}
+
+bool AccountLogic::apply(int kind, const QString &name, const QString &password, bool active,
+                         const QString &information)
+{
+    QVector<Account> &list = m_store.accounts()[kind];
+    const auto it = std::find_if(list.begin(), list.end(),
+                                 [&](const Account &a) { return a.name == name; });
+    if (it == list.end())
+        return false;
+    if (!password.isEmpty())
+        it->password = password.toLocal8Bit();
+    it->active = active;
+    it->information = information;
+    m_store.writeAccounts();
+    return true;
+}

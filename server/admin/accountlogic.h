@@ -1,0 +1,48 @@
+#ifndef ACCOUNTLOGIC_H
+#define ACCOUNTLOGIC_H
+
+#include "records.h"
+
+#include <QByteArray>
+#include <QString>
+
+class DataStore;
+
+// Adding, editing, deleting and activating the accounts of one kind. Each
+// change is written to the accounts file at once; deleting an account also
+// removes its answers and rewrites the answers file.
+class AccountLogic
+{
+public:
+    explicit AccountLogic(DataStore &store);
+
+    // Six lowercase hexadecimal digits from three bytes of the system's
+    // secure generator.
+    static QByteArray generatePassword();
+
+    // kindCode of an account created on the tab of `kind` (1, 2 or 5);
+    // 0 for the parents, who have no tab.
+    static qint32 kindCodeFor(int kind);
+
+    const QVector<Account> &accounts(int kind) const;
+    bool isValid(int kind, int index) const;
+
+    // Appends `entered` (name, password, information of the dialog) with a
+    // fresh id and the kind's code; returns its index.
+    int add(int kind, const Account &entered);
+    // Takes name, password and information from `entered`, keeps the rest.
+    bool edit(int kind, int index, const Account &entered);
+    // Experts and parents take the answers they gave with them, teachers the
+    // answers given about them.
+    bool remove(int kind, int index);
+    bool setActive(int kind, int index, bool active);
+    // Changes the first account of the kind named `name`; an empty
+    // `password` keeps the stored one.
+    bool apply(int kind, const QString &name, const QString &password, bool active,
+               const QString &information);
+
+private:
+    DataStore &m_store;
+};
+
+#endif // ACCOUNTLOGIC_H

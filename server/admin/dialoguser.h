@@ -1,0 +1,37 @@
+#ifndef DIALOGUSER_H
+#define DIALOGUSER_H
+
+#include "records.h"
+
+#include <QDialog>
+#include <QScopedPointer>
+
+namespace Ui {
+class DialogUser;
+}
+
+// The modal dialog in which an account's name, password and information are
+// entered or changed. The accept button stays disabled while the name is empty.
+class DialogUser : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit DialogUser(QWidget *parent = nullptr);
+    ~DialogUser() override;
+
+    void setAccount(const Account &account);
+    // A blank account holding the name, password and information entered.
+    Account account() const;
+
+private slots:
+    void on_pb_add_clicked();
+    void on_pb_cancel_clicked();
+    void on_pb_generate_clicked();
+    void on_le_new_textChanged(const QString &text);
+
+private:
+    QScopedPointer<Ui::DialogUser> ui;
+};
+
+#endif // DIALOGUSER_H

@@ -1,0 +1,15 @@
+#ifndef SEASON_H
+#define SEASON_H
+
+#include <QDate>
+
+class DataStore;
+
+// Begins a new evaluation season on `today`: the season start becomes
+// `today`, the answers stored today are removed (the others keep their
+// order), and the settings file and the answers file are both rewritten, so
+// that a restart cannot bring today's answers back into the new season.
+// Returns the number of answers removed.
+int beginSeason(DataStore &store, const QDate &today);
+
+#endif // SEASON_H

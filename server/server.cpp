@@ -1,0 +1,589 @@
+#include "server.h"
+#include "ui_server.h"
+
+#include "accountlogic.h"
+#include "answerhistoryview.h"
+#include "dialoguser.h"
+#include "editquestunit.h"
+#include "historyfilter.h"
+#include "questioneditor.h"
+#include "season.h"
+
+#include <QDebug>
+#include <QMessageBox>
+#include <QPalette>
+#include <QSignalBlocker>
+#include <QTime>
+#include <QTimer>
+
+namespace {
+
+const char *const SaveStyleClean =
+    "QPushButton{\nborder: 1px solid #ACACAC;\nbackground-color: qlineargradient(spread:pad, "
+    "x1:0.5, y1:1, x2:0.5, y2:0, stop:0 rgba(240, 240, 240, 255), stop:1 rgba(229, 229, 229, "
+    "255))\n}\n";
+const char *const SaveStyleChanged =
+    "QPushButton{\nborder: 1px solid #ACACAC;\nbackground-color: qlineargradient(spread:pad, "
+    "x1:0.5, y1:1, x2:0.5, y2:0, stop:0 rgba(240, 240, 240, 255), stop:1 rgba(226, 158, 158, "
+    "255))\n}\n";
+
+// Block names this long are repeated in full under the combo box.
+constexpr int LongBlockName = 26;
+constexpr int CheckIntervalMs = 50;
+// The banner keeps the latest messages only, so it never crowds the tabs out.
+constexpr int ShownWarnings = 5;
+
+} // namespace
+
+Server::Server(quint16 port, QWidget *parent)
+    : QWidget(parent)
+    , m_connections(&m_store, port)
+    , ui(new Ui::ServerClass)
+{
+    ui->setupUi(this);
+
+    m_tabs = {{
+        {TeacherDoKind, AdminText::DeleteTeacher, ui->lw_teachere, ui->cb_teacher_activition,
+         ui->te_teacher_information, ui->cb_teacher_user, ui->le_teachere_new_password,
+         ui->pb_delete_teacher, ui->pb_teacher_generate, ui->pb_run_password_teacher},
+        {SchoolTeacherKind, AdminText::DeleteTeacher, ui->lw_teachere_2,
+         ui->cb_teacher_activition_2, ui->te_teacher_information_2, ui->cb_teacher_user_2,
+         ui->le_teachere_new_password_2, ui->pb_delete_teacher_2, ui->pb_teacher_generate_2,
+         ui->pb_run_password_teacher_2},
+        {ExpertKind, AdminText::DeleteExpert, ui->lw_expert, ui->cb_expert_activition,
+         ui->te_expert_information, ui->cb_expert_user, ui->le_expert_new_password,
+         ui->pb_expert_delete, ui->pb_expert_generate, ui->pb_run_password_expert},
+    }};
+
+    // The account combo boxes, name and password fields and their buttons are
+    // kept in step with the lists but not shown: accounts are edited through
+    // DialogUser.
+    const QList<QWidget *> hidden = {
+        ui->l_block_dublicate,
+        ui->label_13, ui->cb_teacher_user, ui->label_14, ui->line_3, ui->label_16,
+        ui->le_teachere_new, ui->pb_run_password_teacher, ui->pb_teacher_generate,
+        ui->le_teachere_new_password, ui->label_6,
+        ui->label_20, ui->cb_teacher_user_2, ui->label_21, ui->line_7, ui->label_22,
+        ui->le_teachere_new_2, ui->pb_run_password_teacher_2, ui->pb_teacher_generate_2,
+        ui->le_teachere_new_password_2, ui->label_8,
+        ui->label_17, ui->cb_expert_user, ui->label_18, ui->line_5, ui->label_19,
+        ui->le_expert_new, ui->pb_run_password_expert, ui->pb_expert_generate,
+        ui->le_expert_new_password, ui->label_7,
+        ui->w_warnings,
+    };
+    for (QWidget *w : hidden)
+        w->hide();
+    QPalette alarm = ui->w_warnings->palette();
+    alarm.setColor(QPalette::Window, QColor(255, 214, 214));
+    alarm.setColor(QPalette::WindowText, QColor(150, 0, 0));
+    ui->w_warnings->setPalette(alarm);
+
+    connect(&m_store, &DataStore::warning, this, &Server::sl_showWarning);
+    connect(&m_store, &DataStore::answersWritten, this, &Server::sl_answersWritten);
+    m_store.load();
+
+    if (m_connections.listen()) {
+        qDebug("Server run!");
+    } else {
+        const QString reason = m_connections.errorString();
+        qDebug().noquote() << QStringLiteral("Unable to start the server: %1.").arg(reason);
+        sl_showWarning(tr("Не удалось открыть порт %1 (%2). Клиенты не могут подключиться к "
+                          "серверу: закройте программу, занявшую порт, и перезапустите сервер.")
+                           .arg(port)
+                           .arg(reason));
+    }
+
+    ui->l_begin_season->setText(m_store.seasonStart().toString(Qt::TextDate));
+    on_cb_edit_group_currentIndexChanged(0);
+
+    for (int tab : {ExpertTab, TeacherTab, SchoolTeacherTab})
+        fillAccountTab(m_tabs[tab]);
+
+    m_history = new AnswerHistoryView(1, true);
+    m_history->embedInto(ui->w_for_units_history);
+    connect(m_history, &AnswerHistoryView::deleteRequested, this,
+            [this](int, qint32 questionId, int number) { sl_delete_history(questionId, number); });
+    rebuildHistory();
+    updateTeacherFilter();
+    ui->l_update->setText(tr("Обновите"));
+    ui->l_update->hide();
+
+    m_checkTimer = new QTimer(this);
+    connect(m_checkTimer, &QTimer::timeout, this, &Server::sl_checkChangeQuestion);
+    m_checkTimer->start(CheckIntervalMs);
+}
+
+Server::~Server() = default;
+
+bool Server::confirm(AdminText title, AdminText text, AdminText yes, AdminText no)
+{
+    QMessageBox box(QMessageBox::Question, adminText(title), adminText(text), QMessageBox::NoButton,
+                    this);
+    QPushButton *yesButton = box.addButton(adminText(yes), QMessageBox::YesRole);
+    QPushButton *noButton = box.addButton(adminText(no), QMessageBox::RejectRole);
+    box.setDefaultButton(noButton);
+    box.setEscapeButton(noButton);
+    box.exec();
+    return box.clickedButton() == yesButton;
+}
+
+// ---- Question editor -------------------------------------------------------
+
+int Server::currentGroup() const
+{
+    return ui->cb_edit_group->currentIndex();
+}
+
+int Server::currentBlock() const
+{
+    return ui->cb_edit_block->currentIndex();
+}
+
+void Server::setBlockWidgetsEnabled(bool enabled)
+{
+    const QList<QWidget *> widgets = {ui->pb_add_quest, ui->pb_del_block,
+                                      ui->cb_edit_block_activation, ui->pb_save, ui->cb_edit_block};
+    for (QWidget *w : widgets)
+        w->setEnabled(enabled);
+}
+
+void Server::clearBlockEditor()
+{
+    removeAllRows();
+    ui->le_new_block->clear();
+    ui->cb_edit_block_activation->setChecked(false);
+}
+
+void Server::removeAllRows()
+{
+    for (EditQuestUnit *row : qAsConst(m_rows)) {
+        disconnect(row, &EditQuestUnit::sg_delete, this, &Server::sl_delete_feachere);
+        delete row;
+    }
+    m_rows.clear();
+}
+
+EditQuestUnit *Server::appendRow()
+{
+    auto *row = new EditQuestUnit(ui->w_for_edit_quest, m_rows.size());
+    connect(row, &EditQuestUnit::sg_delete, this, &Server::sl_delete_feachere);
+    // The layout ends with a spacer that keeps the rows at the top.
+    auto *layout = static_cast<QBoxLayout *>(ui->w_for_edit_quest->layout());
+    layout->insertWidget(m_rows.size(), row);
+    m_rows.append(row);
+    return row;
+}
+
+QVector<Question> Server::rowQuestions() const
+{
+    QVector<Question> questions;
+    questions.reserve(m_rows.size());
+    for (const EditQuestUnit *row : m_rows)
+        questions.append(row->question());
+    return questions;
+}
+
+bool Server::rowsDiffer()
+{
+    return QuestionEditor(m_store).differs(currentGroup(), currentBlock(), rowQuestions(),
+                 ui->cb_edit_block_activation->isChecked());
+}
+
+void Server::on_cb_edit_group_currentIndexChanged(int index)
+{
+    clearBlockEditor();
+    {
+        const QSignalBlocker blocker(ui->cb_edit_block);
+        ui->cb_edit_block->clear();
+        if (index >= 0 && index < m_store.questions().size()) {
+            for (const QuestionBlock &block : m_store.questions().at(index).blocks)
+                ui->cb_edit_block->addItem(block.name);
+        }
+    }
+    const bool hasBlocks = ui->cb_edit_block->count() > 0;
+    setBlockWidgetsEnabled(hasBlocks);
+    if (hasBlocks)
+        on_cb_edit_block_currentIndexChanged(0);
+    else
+        on_cb_edit_block_currentIndexChanged(-1);
+}
+
+void Server::on_cb_edit_block_currentIndexChanged(int index)
+{
+    const QString name = ui->cb_edit_block->currentText();
+    const bool longName = index >= 0 && name.size() >= LongBlockName;
+    ui->l_block_dublicate->setText(longName ? name : QString());
+    ui->l_block_dublicate->setVisible(longName);
+    if (index < 0)
+        return;
+    clearBlockEditor();
+    const QuestionBlock *block = QuestionEditor(m_store).block(currentGroup(), index);
+    if (!block)
+        return;
+    ui->cb_edit_block_activation->setChecked(block->active);
+    for (const Question &q : block->questions)
+        appendRow()->setQuestion(q);
+}
+
+void Server::on_cb_edit_block_activation_stateChanged(int)
+{
+    // Nothing to do at once: the flag is stored by "Сохранить" and watched
+    // by the change check.
+}
+
+void Server::on_pb_add_block_clicked()
+{
+    const QString name = ui->le_new_block->text();
+    if (name.trimmed().isEmpty())
+        return;
+    QuestionEditor editor(m_store);
+    if (editor.hasBlockNamed(currentGroup(), name)) {
+        QMessageBox::warning(this, windowTitle(), adminText(AdminText::DuplicateBlock));
+        return;
+    }
+    const int index = editor.addBlock(currentGroup(), name);
+    {
+        const QSignalBlocker blocker(ui->cb_edit_block);
+        ui->cb_edit_block->addItem(name);
+        ui->cb_edit_block->setCurrentIndex(index);
+    }
+    setBlockWidgetsEnabled(true);
+    on_cb_edit_block_currentIndexChanged(index);
+}
+
+void Server::on_pb_del_block_clicked()
+{
+    if (!confirm(AdminText::ConfirmTitle, AdminText::DeleteBlock, AdminText::DeleteButton,
+                 AdminText::CancelButton))
+        return;
+    const int block = currentBlock();
+    if (!QuestionEditor(m_store).deleteBlock(currentGroup(), block))
+        return;
+    {
+        const QSignalBlocker blocker(ui->cb_edit_block);
+        ui->cb_edit_block->removeItem(block);
+    }
+    if (ui->cb_edit_block->count() == 0) {
+        clearBlockEditor();
+        setBlockWidgetsEnabled(false);
+        on_cb_edit_block_currentIndexChanged(-1);
+    } else {
+        on_cb_edit_block_currentIndexChanged(currentBlock());
+    }
+    rebuildHistory();
+}
+
+void Server::on_pb_add_quest_clicked()
+{
+    if (!QuestionEditor(m_store).block(currentGroup(), currentBlock()))
+        return;
+    QVector<qint32> openIds;
+    for (const EditQuestUnit *row : qAsConst(m_rows))
+        openIds.append(row->question().id);
+    const Question question = QuestionEditor(m_store).newQuestion(openIds);
+    appendRow()->setQuestion(question);
+}
+
+void Server::sl_delete_feachere(int index)
+{
+    if (index < 0 || index >= m_rows.size())
+        return;
+    EditQuestUnit *row = m_rows.takeAt(index);
+    disconnect(row, &EditQuestUnit::sg_delete, this, &Server::sl_delete_feachere);
+    // The row's own button is still on the stack.
+    row->hide();
+    ui->w_for_edit_quest->layout()->removeWidget(row);
+    row->deleteLater();
+    for (int i = 0; i < m_rows.size(); ++i)
+        m_rows.at(i)->setIndex(i);
+}
+
+void Server::on_pb_save_clicked()
+{
+    if (!QuestionEditor(m_store).saveBlock(currentGroup(), currentBlock(), rowQuestions(),
+                                           ui->cb_edit_block_activation->isChecked()))
+        return;
+    sl_checkChangeQuestion();
+    rebuildHistory();
+}
+
+void Server::sl_checkChangeQuestion()
+{
+    const QString style = QString::fromLatin1(rowsDiffer() ? SaveStyleChanged : SaveStyleClean);
+    if (ui->pb_save->styleSheet() != style)
+        ui->pb_save->setStyleSheet(style);
+    ui->pb_add_block->setEnabled(!ui->le_new_block->text().trimmed().isEmpty());
+    pollAccountRows();
+}
+
+// ---- Account tabs ----------------------------------------------------------
+
+void Server::fillAccountTab(AccountTab &tab)
+{
+    const QVector<Account> &accounts = m_store.accounts().at(tab.kind);
+    const QSignalBlocker blockUser(tab.user);
+    for (const Account &account : accounts) {
+        tab.user->addItem(account.name);
+        tab.list->addItem(account.name);
+    }
+    setAccountWidgetsEnabled(tab, !accounts.isEmpty());
+}
+
+void Server::setAccountWidgetsEnabled(AccountTab &tab, bool enabled)
+{
+    const QList<QWidget *> widgets = {tab.user,     tab.remove, tab.apply,
+                                      tab.generate, tab.active, tab.information};
+    for (QWidget *w : widgets)
+        w->setEnabled(enabled);
+}
+
+void Server::showAccount(AccountTab &tab, int row)
+{
+    if (!AccountLogic(m_store).isValid(tab.kind, row))
+        return;
+    const Account &account = m_store.accounts().at(tab.kind).at(row);
+    tab.active->show();
+    {
+        // Showing the flag is not a change of it.
+        const QSignalBlocker blocker(tab.active);
+        tab.active->setCheckState(account.active ? Qt::Checked : Qt::Unchecked);
+    }
+    tab.information->setPlainText(account.information);
+    const QSignalBlocker blocker(tab.user);
+    tab.user->setCurrentIndex(row);
+}
+
+void Server::refreshAccountTab(AccountTab &tab)
+{
+    const bool any = !m_store.accounts().at(tab.kind).isEmpty();
+    setAccountWidgetsEnabled(tab, any);
+    const int row = tab.list->currentRow();
+    if (any && row >= 0) {
+        showAccount(tab, row);
+    } else {
+        const QSignalBlocker blocker(tab.active);
+        tab.active->setCheckState(Qt::Unchecked);
+        tab.information->clear();
+    }
+    if (tab.kind == TeacherDoKind)
+        m_polledTeacherRow = row;
+    else if (tab.kind == ExpertKind)
+        m_polledExpertRow = row;
+}
+
+void Server::addAccount(AccountTab &tab)
+{
+    DialogUser dialog;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const Account entered = dialog.account();
+    AccountLogic(m_store).add(tab.kind, entered);
+    {
+        const QSignalBlocker blocker(tab.user);
+        tab.user->addItem(entered.name);
+    }
+    tab.list->addItem(entered.name);
+    tab.list->setCurrentRow(0);
+    refreshAccountTab(tab);
+}
+
+void Server::editAccount(AccountTab &tab)
+{
+    const int row = tab.list->currentRow();
+    AccountLogic logic(m_store);
+    if (!logic.isValid(tab.kind, row))
+        return;
+    DialogUser dialog;
+    dialog.setAccount(logic.accounts(tab.kind).at(row));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const Account entered = dialog.account();
+    logic.edit(tab.kind, row, entered);
+    tab.list->item(row)->setText(entered.name);
+    tab.user->setItemText(row, entered.name);
+    refreshAccountTab(tab);
+    rebuildHistory();
+}
+
+void Server::deleteAccount(AccountTab &tab)
+{
+    if (!confirm(AdminText::ConfirmTitle, tab.deleteQuestion, AdminText::DeleteButton,
+                 AdminText::CancelButton))
+        return;
+    const int row = tab.list->currentRow();
+    if (!AccountLogic(m_store).remove(tab.kind, row))
+        return;
+    {
+        const QSignalBlocker blocker(tab.user);
+        tab.user->removeItem(row);
+    }
+    delete tab.list->takeItem(row);
+    refreshAccountTab(tab);
+    rebuildHistory();
+}
+
+void Server::setAccountActive(AccountTab &tab, int state)
+{
+    AccountLogic(m_store).setActive(tab.kind, tab.list->currentRow(), state == Qt::Checked);
+}
+
+void Server::selectAccountByName(AccountTab &tab, int index)
+{
+    const bool valid = AccountLogic(m_store).isValid(tab.kind, index);
+    setAccountWidgetsEnabled(tab, valid);
+    if (!valid)
+        return;
+    tab.list->setCurrentRow(index);
+    refreshAccountTab(tab);
+}
+
+void Server::generatePassword(AccountTab &tab)
+{
+    tab.password->setText(QString::fromLatin1(AccountLogic::generatePassword()));
+}
+
+void Server::applyAccount(AccountTab &tab)
+{
+    if (AccountLogic(m_store).apply(tab.kind, tab.user->currentText(), tab.password->text(),
+                                    tab.active->checkState() == Qt::Checked,
+                                    tab.information->toPlainText()))
+        refreshAccountTab(tab);
+}
+
+// The list of the first tab is not reached by its slot's name, so its
+// selection is followed here, every 50 ms, together with the experts'.
+void Server::pollAccountRows()
+{
+    const int teacherRow = ui->lw_teachere->currentRow();
+    if (teacherRow >= 0 && teacherRow < m_store.accounts().at(TeacherDoKind).size()
+        && teacherRow != m_polledTeacherRow) {
+        on_lw_teacher_currentRowChanged(teacherRow);
+        m_polledTeacherRow = teacherRow;
+    }
+    const int expertRow = ui->lw_expert->currentRow();
+    if (expertRow >= 0 && expertRow < m_store.accounts().at(ExpertKind).size()
+        && expertRow != m_polledExpertRow) {
+        on_lw_expert_currentRowChanged(expertRow);
+        m_polledExpertRow = expertRow;
+    }
+}
+
+void Server::on_pb_delete_teacher_clicked() { deleteAccount(m_tabs[TeacherTab]); }
+void Server::on_pb_teacher_add_clicked() { addAccount(m_tabs[TeacherTab]); }
+void Server::on_cb_teacher_user_currentIndexChanged(int index) { selectAccountByName(m_tabs[TeacherTab], index); }
+void Server::on_lw_teacher_currentRowChanged(int row) { showAccount(m_tabs[TeacherTab], row); }
+void Server::on_pb_teacher_generate_clicked() { generatePassword(m_tabs[TeacherTab]); }
+void Server::on_pb_run_password_teacher_clicked() { applyAccount(m_tabs[TeacherTab]); }
+void Server::on_cb_teacher_activition_stateChanged(int state) { setAccountActive(m_tabs[TeacherTab], state); }
+void Server::on_pb_teacher_edit_clicked() { editAccount(m_tabs[TeacherTab]); }
+
+void Server::on_pb_delete_teacher_2_clicked() { deleteAccount(m_tabs[SchoolTeacherTab]); }
+void Server::on_pb_teacher_add_2_clicked() { addAccount(m_tabs[SchoolTeacherTab]); }
+void Server::on_cb_teacher_user_2_currentIndexChanged(int index) { selectAccountByName(m_tabs[SchoolTeacherTab], index); }
+void Server::on_lw_teachere_2_currentRowChanged(int row) { showAccount(m_tabs[SchoolTeacherTab], row); }
+void Server::on_pb_teacher_generate_2_clicked() { generatePassword(m_tabs[SchoolTeacherTab]); }
+void Server::on_pb_run_password_teacher_2_clicked() { applyAccount(m_tabs[SchoolTeacherTab]); }
+void Server::on_cb_teacher_activition_2_stateChanged(int state) { setAccountActive(m_tabs[SchoolTeacherTab], state); }
+void Server::on_pb_teacher_edit_2_clicked() { editAccount(m_tabs[SchoolTeacherTab]); }
+
+void Server::on_pb_expert_delete_clicked() { deleteAccount(m_tabs[ExpertTab]); }
+void Server::on_pb_expert_add_clicked() { addAccount(m_tabs[ExpertTab]); }
+void Server::on_cb_expert_user_currentIndexChanged(int index) { selectAccountByName(m_tabs[ExpertTab], index); }
+void Server::on_lw_expert_currentRowChanged(int row) { showAccount(m_tabs[ExpertTab], row); }
+void Server::on_pb_expert_generate_clicked() { generatePassword(m_tabs[ExpertTab]); }
+void Server::on_pb_run_password_expert_clicked() { applyAccount(m_tabs[ExpertTab]); }
+void Server::on_cb_expert_activition_stateChanged(int state) { setAccountActive(m_tabs[ExpertTab], state); }
+void Server::on_pb_expert_edit_clicked() { editAccount(m_tabs[ExpertTab]); }
+
+// ---- History ---------------------------------------------------------------
+
+void Server::rebuildHistory()
+{
+    ui->l_update->hide();
+    HistoryFilter filter;
+    if (ui->cb_filter_group_2->checkState() == Qt::Checked)
+        filter.authorKind = ui->cb_filter_group->currentIndex();
+    if (ui->cb_filter_teacher_2->checkState() == Qt::Checked)
+        filter.teacher = ui->cb_filter_teacher->currentText();
+    const HistoryList list =
+        buildHistory(m_store.questions(), m_store.accounts(), m_store.answers(), filter);
+    m_historyIndexes = list.storeIndexes;
+    m_historySource = m_store.answers();
+    m_history->setAnswers(list.answers);
+}
+
+void Server::on_pb_reload_filter_clicked()
+{
+    rebuildHistory();
+}
+
+void Server::sl_delete_history(int questionId, int number)
+{
+    const int row = number - 1;
+    if (row < 0 || row >= m_historyIndexes.size())
+        return;
+    const int index = m_historyIndexes.at(row);
+    AnswerStore &answers = m_store.answers();
+    // Answers only ever arrive at the end of the store; anything else that
+    // moved the card's answer has rebuilt the cards, so a mismatch here
+    // means the card is out of date and removes nothing.
+    const bool current = index < answers.size() && index < m_historySource.size()
+        && answers.at(index) == m_historySource.at(index)
+        && answers.at(index).questionId == questionId;
+    if (current) {
+        answers.remove(index);
+        m_store.writeAnswers();
+    }
+    rebuildHistory();
+}
+
+void Server::updateTeacherFilter()
+{
+    const QStringList names = subjectNames(m_store.accounts(), m_store.answers());
+    QComboBox *combo = ui->cb_filter_teacher;
+    for (int i = combo->count() - 1; i >= 0; --i) {
+        if (!names.contains(combo->itemText(i)))
+            combo->removeItem(i);
+    }
+    for (const QString &name : names) {
+        if (combo->findText(name) < 0)
+            combo->addItem(name);
+    }
+}
+
+void Server::sl_answersWritten()
+{
+    updateTeacherFilter();
+    ui->l_update->show();
+}
+
+// ---- Season ----------------------------------------------------------------
+
+void Server::on_pb_begin_season_clicked()
+{
+    if (!confirm(AdminText::SeasonTitle, AdminText::SeasonQuestion, AdminText::YesButton,
+                 AdminText::NoButton))
+        return;
+    beginSeason(m_store, QDate::currentDate());
+    ui->l_begin_season->setText(m_store.seasonStart().toString(Qt::TextDate));
+    rebuildHistory();
+}
+
+// ---- Warnings --------------------------------------------------------------
+
+void Server::sl_showWarning(const QString &text)
+{
+    m_warnings.append(QTime::currentTime().toString(QStringLiteral("HH:mm")) + QLatin1String("  ")
+                      + text);
+    while (m_warnings.size() > ShownWarnings)
+        m_warnings.removeFirst();
+    ui->l_warnings->setText(m_warnings.join(QLatin1Char('\n')));
+    ui->w_warnings->show();
+}
+
+void Server::on_pb_hide_warnings_clicked()
+{
+    m_warnings.clear();
+    ui->l_warnings->clear();
+    ui->w_warnings->hide();
+}

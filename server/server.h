@@ -1,0 +1,167 @@
+#ifndef SERVER_H
+#define SERVER_H
+
+#include "admintexts.h"
+#include "message.h"
+#include "connectionserver.h"
+#include "datastore.h"
+
+#include <QList>
+#include <QScopedPointer>
+#include <QVector>
+#include <QWidget>
+
+#include <array>
+
+class AnswerHistoryView;
+class EditQuestUnit;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTextEdit;
+class QTimer;
+
+namespace Ui {
+class ServerClass;
+}
+
+// The administrator's window. It owns the data store and the connection
+// server, and offers the question editor, the three account tabs, the
+// answer history and the start of a new season. Problems the administrator
+// must know about (a port that cannot be opened, a data file that cannot be
+// written or was found damaged) are shown in a red banner at the top.
+class Server : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The data folder is DataStore's default; `port` 0 takes any free port.
+    explicit Server(quint16 port = ServerPort, QWidget *parent = nullptr);
+    ~Server() override;
+
+    DataStore &dataStore() { return m_store; }
+    const ConnectionServer &connectionServer() const { return m_connections; }
+
+private slots:
+    // Question editor.
+    void on_pb_add_quest_clicked();
+    void on_pb_save_clicked();
+    void sl_delete_feachere(int index);
+    void on_cb_edit_group_currentIndexChanged(int index);
+    void on_cb_edit_block_currentIndexChanged(int index);
+    void on_cb_edit_block_activation_stateChanged(int state);
+    void on_pb_add_block_clicked();
+    void on_pb_del_block_clicked();
+    void sl_checkChangeQuestion();
+
+    // Teachers of additional education.
+    void on_pb_delete_teacher_clicked();
+    void on_pb_teacher_add_clicked();
+    void on_cb_teacher_user_currentIndexChanged(int index);
+    void on_lw_teacher_currentRowChanged(int row);
+    void on_pb_teacher_generate_clicked();
+    void on_pb_run_password_teacher_clicked();
+    void on_cb_teacher_activition_stateChanged(int state);
+    void on_pb_teacher_edit_clicked();
+
+    // School teachers.
+    void on_pb_delete_teacher_2_clicked();
+    void on_pb_teacher_add_2_clicked();
+    void on_cb_teacher_user_2_currentIndexChanged(int index);
+    void on_lw_teachere_2_currentRowChanged(int row);
+    void on_pb_teacher_generate_2_clicked();
+    void on_pb_run_password_teacher_2_clicked();
+    void on_cb_teacher_activition_2_stateChanged(int state);
+    void on_pb_teacher_edit_2_clicked();
+
+    // Experts.
+    void on_pb_expert_delete_clicked();
+    void on_pb_expert_add_clicked();
+    void on_cb_expert_user_currentIndexChanged(int index);
+    void on_lw_expert_currentRowChanged(int row);
+    void on_pb_expert_generate_clicked();
+    void on_pb_run_password_expert_clicked();
+    void on_cb_expert_activition_stateChanged(int state);
+    void on_pb_expert_edit_clicked();
+
+    // History.
+    void on_pb_reload_filter_clicked();
+    void sl_delete_history(int questionId, int number);
+
+    // Season.
+    void on_pb_begin_season_clicked();
+
+    // Warnings and the history's refresh hint.
+    void on_pb_hide_warnings_clicked();
+    void sl_showWarning(const QString &text);
+    void sl_answersWritten();
+
+private:
+    // The widgets of one account tab and the account kind it edits.
+    struct AccountTab
+    {
+        int kind;
+        AdminText deleteQuestion;
+        QListWidget *list;
+        QCheckBox *active;
+        QTextEdit *information;
+        QComboBox *user;
+        QLineEdit *password;
+        QPushButton *remove;
+        QPushButton *generate;
+        QPushButton *apply;
+    };
+    enum TabIndex { TeacherTab, SchoolTeacherTab, ExpertTab };
+
+    bool confirm(AdminText title, AdminText text, AdminText yes, AdminText no);
+
+    // Question editor.
+    int currentGroup() const;
+    int currentBlock() const;
+    void setBlockWidgetsEnabled(bool enabled);
+    void clearBlockEditor();
+    void removeAllRows();
+    EditQuestUnit *appendRow();
+    QVector<Question> rowQuestions() const;
+    bool rowsDiffer();
+
+    // Account tabs.
+    void fillAccountTab(AccountTab &tab);
+    void addAccount(AccountTab &tab);
+    void editAccount(AccountTab &tab);
+    void deleteAccount(AccountTab &tab);
+    void setAccountActive(AccountTab &tab, int state);
+    void showAccount(AccountTab &tab, int row);
+    void selectAccountByName(AccountTab &tab, int index);
+    void generatePassword(AccountTab &tab);
+    void applyAccount(AccountTab &tab);
+    // Brings the tab's widgets in line with its accounts after a change.
+    void refreshAccountTab(AccountTab &tab);
+    void setAccountWidgetsEnabled(AccountTab &tab, bool enabled);
+    void pollAccountRows();
+
+    // History.
+    void rebuildHistory();
+    void updateTeacherFilter();
+
+    DataStore m_store;
+    ConnectionServer m_connections;
+    QScopedPointer<Ui::ServerClass> ui;
+    std::array<AccountTab, 3> m_tabs;
+    QList<EditQuestUnit *> m_rows;
+    AnswerHistoryView *m_history = nullptr;
+    // For each card of the history, the index of its answer in the store and
+    // the store as it was when the cards were made, so that a delete button
+    // never removes another answer than the one its card shows.
+    QVector<int> m_historyIndexes;
+    AnswerStore m_historySource;
+    QStringList m_warnings;
+    QTimer *m_checkTimer = nullptr;
+    // Rows last shown by the row poll (teacher and expert tabs).
+    int m_polledTeacherRow = -1;
+    int m_polledExpertRow = -1;
+};
+
+#endif // SERVER_H
