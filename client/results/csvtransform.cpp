@@ -16,7 +16,7 @@ bool CSVTransform::open(const QString &fileName, int fieldCount)
     m_file = std::make_unique<QSaveFile>(fileName);
     m_rowCount = 0;
     m_fieldCount = fieldCount;
-    if (!m_file->open(QIODevice::WriteOnly)) {
+    if (fileName.isEmpty() || !m_file->open(QIODevice::WriteOnly)) {
         m_file.reset();
         return false;
     }
