@@ -1,0 +1,710 @@
+#include "datastore.h"
+#include "encoding.h"
+#include "message.h"
+#include "requesthandler.h"
+#include "tst_corefixtures.h"
+
+#include <QtTest>
+
+using namespace fixtures;
+
+namespace {
+
+QByteArray loginRequest(const QString &login, const QByteArray &password)
+{
+    return packMessage(Message::single(LoginCredentialsSection,
+                                       encodeLoginCredentials({login, password}).value()))
+        .value();
+}
+
+QByteArray submission(qint32 subject, const QVector<AnswerItem> &items, qint32 sectionType = AnswerBatchSection)
+{
+    AnswerBatch batch;
+    batch.subject = subject;
+    batch.items = items;
+    return packMessage(Message::single(sectionType, encodeAnswerBatch(batch).value())).value();
+}
+
+Message unpacked(const QByteArray &reply)
+{
+    const UnpackResult result = unpackMessage(reply);
+    return result.status == UnpackResult::Complete ? result.message : Message();
+}
+
+QVector<qint32> sectionTypes(const QByteArray &reply)
+{
+    QVector<qint32> types;
+    for (const Section &section : unpacked(reply).sections)
+        types.append(section.type);
+    return types;
+}
+
+QByteArray sectionData(const QByteArray &reply, qint32 type)
+{
+    for (const Section &section : unpacked(reply).sections) {
+        if (section.type == type)
+            return section.data;
+    }
+    return QByteArray();
+}
+
+QVector<QuestionBlock> blocksIn(const QByteArray &reply)
+{
+    return decodeBlockList(sectionData(reply, BlockListSection)).value_or(QVector<QuestionBlock>());
+}
+
+QVector<Answer> answersIn(const QByteArray &reply)
+{
+    return decodeAnswerList(sectionData(reply, AnswerListSection)).value_or(QVector<Answer>());
+}
+
+QVector<TeacherEntry> progressIn(const QByteArray &reply)
+{
+    return decodeTeacherList(sectionData(reply, TeacherProgressSection)).value_or(QVector<TeacherEntry>());
+}
+
+QVector<qint32> blockIds(const QVector<QuestionBlock> &blocks)
+{
+    QVector<qint32> ids;
+    for (const QuestionBlock &b : blocks)
+        ids.append(b.id);
+    return ids;
+}
+
+QByteArray attemptsLeftReply(qint32 attempts)
+{
+    return packMessage(Message::single(AttemptsLeftSection, encodeAttemptsLeft(attempts))).value();
+}
+
+const QByteArray EmptyDataReply = QByteArray::fromHex("0200"
+                                                      "00000000" "03000000" "02000000" "0000"
+                                                      "00000000" "04000000" "02000000" "0000");
+
+} // namespace
+
+class tst_RequestHandler : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void loginByKind_data();
+    void loginByKind();
+    void loginCountdownThenSilence();
+    void loginRefused_data();
+    void loginRefused();
+    void firstMatchDecides_data();
+    void firstMatchDecides();
+    void unreadableMessageIgnored();
+    void teacherReplyBytes();
+
+    void blocksByKind_data();
+    void blocksByKind();
+    void seasonRule_data();
+    void seasonRule();
+    void answerListByKind();
+    void answerTextsOnlyOnSentCopy();
+    void answerWithoutQuestionLeftOut();
+    void answerWithoutAuthorKeepsName();
+    void answerWithoutSubjectLeavesStore();
+    void teacherProgress();
+
+    void selfRatingStoredForTeacher_data();
+    void selfRatingStoredForTeacher();
+    void groupFollowsSubject_data();
+    void groupFollowsSubject();
+    void invalidItemsDropped_data();
+    void invalidItemsDropped();
+    void shortBatchDropped();
+    void countBeyondSectionReadsWholeItems();
+    void emptyBatchRewritesFile();
+    void refreshWritesNothing();
+    void secondLoginReadAsBatch();
+    void deletedAccountGetsEmptyReply_data();
+    void deletedAccountGetsEmptyReply();
+    void fullStoreRefusesBatch();
+    void replyFollowsIntake();
+
+private:
+    ClientEntry loggedIn(const QString &login, const QByteArray &password);
+
+    QScopedPointer<QTemporaryDir> m_dir;
+    QScopedPointer<DataStore> m_store;
+    QScopedPointer<RequestHandler> m_handler;
+};
+
+void tst_RequestHandler::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+    m_store.reset(new DataStore(m_dir->path()));
+    m_store->load();
+    fillSchool(*m_store);
+    m_handler.reset(new RequestHandler(*m_store));
+}
+
+ClientEntry tst_RequestHandler::loggedIn(const QString &login, const QByteArray &password)
+{
+    ClientEntry entry;
+    m_handler->handle(entry, loginRequest(login, password));
+    return entry;
+}
+
+void tst_RequestHandler::loginByKind_data()
+{
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<qint32>("roleCode");
+    QTest::addColumn<qint32>("accountId");
+    QTest::addColumn<QVector<qint32>>("sections");
+
+    const QVector<qint32> twoLists{BlockListSection, AnswerListSection};
+    QTest::newRow("teacher of additional education")
+        << QStringLiteral("Иванова") << QByteArray("p1") << 3 << qint32(TeacherDo) << twoLists;
+    QTest::newRow("expert") << QStringLiteral("Смирнов") << QByteArray("p2") << 2 << qint32(Expert)
+                            << QVector<qint32>{BlockListSection, AnswerListSection, TeacherProgressSection};
+    QTest::newRow("parent") << QStringLiteral("Родитель") << QByteArray("p3") << 4 << qint32(Parent) << twoLists;
+    QTest::newRow("school teacher") << QStringLiteral("Петров") << QByteArray("p4") << 5 << qint32(SchoolTeacher)
+                                    << twoLists;
+}
+
+void tst_RequestHandler::loginByKind()
+{
+    QFETCH(QString, login);
+    QFETCH(QByteArray, password);
+    QFETCH(qint32, roleCode);
+    QFETCH(qint32, accountId);
+    QFETCH(QVector<qint32>, sections);
+
+    ClientEntry entry;
+    const QByteArray reply = m_handler->handle(entry, loginRequest(login, password));
+    QCOMPARE(sectionTypes(reply), sections);
+    QCOMPARE(entry.state, qint32(ClientEntry::LoggedIn));
+    QCOMPARE(entry.roleCode, roleCode);
+    QCOMPARE(entry.accountId, accountId);
+    QCOMPARE(entry.attemptsLeft, 3);
+}
+
+void tst_RequestHandler::loginCountdownThenSilence()
+{
+    ClientEntry entry;
+    const QByteArray wrong = loginRequest(QStringLiteral("Иванова"), "wrong");
+    QCOMPARE(m_handler->handle(entry, wrong), QByteArray::fromHex("0100" "00000000" "02000000" "04000000"
+                                                                   "02000000"));
+    QCOMPARE(m_handler->handle(entry, wrong), attemptsLeftReply(1));
+    QCOMPARE(m_handler->handle(entry, wrong), attemptsLeftReply(0));
+    QCOMPARE(m_handler->handle(entry, wrong), QByteArray());
+    QCOMPARE(m_handler->handle(entry, wrong), QByteArray());
+    QCOMPARE(entry.attemptsLeft, 0);
+    QCOMPARE(entry.state, qint32(ClientEntry::AwaitingLogin));
+    QCOMPARE(entry.roleCode, 0);
+    QCOMPARE(entry.accountId, 0);
+}
+
+void tst_RequestHandler::loginRefused_data()
+{
+    QTest::addColumn<QByteArray>("message");
+
+    QTest::newRow("wrong password") << loginRequest(QStringLiteral("Иванова"), "p2");
+    QTest::newRow("password with a trailing space") << loginRequest(QStringLiteral("Иванова"), "p1 ");
+    QTest::newRow("login in another case") << loginRequest(QStringLiteral("иванова"), "p1");
+    QTest::newRow("unknown login") << loginRequest(QStringLiteral("Никто"), "p1");
+    QTest::newRow("inactive account, right password") << loginRequest(QStringLiteral("Соня"), "p5");
+    QTest::newRow("credentials in a section of another type")
+        << packMessage(Message::single(AnswerBatchSection,
+                                       encodeLoginCredentials({QStringLiteral("Иванова"), "p1"}).value()))
+               .value();
+    QTest::newRow("message without sections") << emptyMessageBytes();
+    QTest::newRow("credentials cut short")
+        << packMessage(Message::single(LoginCredentialsSection, QByteArray::fromHex("0500"))).value();
+}
+
+void tst_RequestHandler::loginRefused()
+{
+    QFETCH(QByteArray, message);
+
+    ClientEntry entry;
+    QCOMPARE(m_handler->handle(entry, message), attemptsLeftReply(2));
+    QCOMPARE(entry.state, qint32(ClientEntry::AwaitingLogin));
+    QCOMPARE(entry.attemptsLeft, 2);
+}
+
+void tst_RequestHandler::firstMatchDecides_data()
+{
+    QTest::addColumn<bool>("firstActive");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("lower kind active wins") << true << true;
+    QTest::newRow("lower kind inactive refuses") << false << false;
+}
+
+void tst_RequestHandler::firstMatchDecides()
+{
+    QFETCH(bool, firstActive);
+    QFETCH(bool, accepted);
+
+    m_store->accounts()[TeacherDoKind].append(account(30, QStringLiteral("Двойник"), "same", firstActive));
+    m_store->accounts()[ExpertKind].append(account(31, QStringLiteral("Двойник"), "same"));
+    const ClientEntry entry = loggedIn(QStringLiteral("Двойник"), "same");
+    QCOMPARE(entry.state == ClientEntry::LoggedIn, accepted);
+    QCOMPARE(entry.accountId, accepted ? 30 : 0);
+    QCOMPARE(entry.roleCode, accepted ? 3 : 0);
+}
+
+void tst_RequestHandler::unreadableMessageIgnored()
+{
+    ClientEntry entry;
+    // Counts a section whose head is missing.
+    QCOMPARE(m_handler->handle(entry, QByteArray::fromHex("010000")), QByteArray());
+    QCOMPARE(entry.attemptsLeft, 3);
+    // A negative section size.
+    QCOMPARE(m_handler->handle(entry, QByteArray::fromHex("0100" "00000000" "01000000" "ffffffff")), QByteArray());
+    QCOMPARE(entry.attemptsLeft, 3);
+}
+
+void tst_RequestHandler::teacherReplyBytes()
+{
+    m_store->questions() = {QuestionGroup{QString(), -1, {block(3, QStringLiteral("B"), 0,
+                                                                 {question(7, QStringLiteral("q"), 0, 2)})}},
+                            QuestionGroup()};
+    m_store->accounts() = {{account(1, QStringLiteral("t"), "p")}, {}, {}, {}};
+
+    ClientEntry entry;
+    const QByteArray reply = m_handler->handle(entry, loginRequest(QStringLiteral("t"), "p"));
+    const QByteArray expected = QByteArray::fromHex(
+        "0200"                                   // two sections
+        "00000000" "03000000" "21000000"         // BlockList, 33 bytes
+        "0100"                                   // one block
+        "0100" "4200" "03000000" "00000000"      // name, id, ordinal
+        "01" "00" "0100"                         // active, group, one question
+        "0100" "7100" "07000000" "01"            // text, id, active
+        "0200" "0000" "0000"                     // maxValue, minValue, reserved
+        "00000000" "04000000" "02000000" "0000"  // AnswerList: none
+    );
+    QCOMPARE(reply, expected);
+}
+
+void tst_RequestHandler::blocksByKind_data()
+{
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<QVector<qint32>>("blocks");
+
+    QTest::newRow("teacher of additional education: group 0")
+        << QStringLiteral("Иванова") << QByteArray("p1") << QVector<qint32>{LessonBlock};
+    QTest::newRow("school teacher: group 1") << QStringLiteral("Петров") << QByteArray("p4")
+                                             << QVector<qint32>{ClassBlock};
+    QTest::newRow("expert: both groups") << QStringLiteral("Смирнов") << QByteArray("p2")
+                                         << QVector<qint32>{LessonBlock, ClassBlock};
+    QTest::newRow("parent: both groups") << QStringLiteral("Родитель") << QByteArray("p3")
+                                         << QVector<qint32>{LessonBlock, ClassBlock};
+}
+
+void tst_RequestHandler::blocksByKind()
+{
+    QFETCH(QString, login);
+    QFETCH(QByteArray, password);
+    QFETCH(QVector<qint32>, blocks);
+
+    ClientEntry entry;
+    const QVector<QuestionBlock> sent = blocksIn(m_handler->handle(entry, loginRequest(login, password)));
+    QCOMPARE(blockIds(sent), blocks);
+    // Only active questions travel; the inactive block never does.
+    for (const QuestionBlock &b : sent) {
+        const QuestionBlock &stored = b.group == 0 ? m_store->questions()[0].blocks[0]
+                                                   : m_store->questions()[1].blocks[0];
+        QuestionBlock expected = stored;
+        expected.questions.clear();
+        for (const Question &q : stored.questions) {
+            if (q.active)
+                expected.questions.append(q);
+        }
+        QCOMPARE(b, expected);
+    }
+}
+
+void tst_RequestHandler::seasonRule_data()
+{
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<qint32>("author");
+    QTest::addColumn<QDate>("answered");
+    QTest::addColumn<QDate>("seasonStart");
+    QTest::addColumn<bool>("offered");
+
+    const QDate today = QDate::currentDate();
+    const QString teacher = QStringLiteral("Иванова");
+    QTest::newRow("answered today, no season begun") << teacher << QByteArray("p1") << qint32(TeacherDo) << today
+                                                     << QDate() << false;
+    QTest::newRow("answered years ago, no season begun")
+        << teacher << QByteArray("p1") << qint32(TeacherDo) << QDate(2001, 1, 1) << QDate() << false;
+    QTest::newRow("answered on the season's first day")
+        << teacher << QByteArray("p1") << qint32(TeacherDo) << today << today << false;
+    QTest::newRow("answered before the season") << teacher << QByteArray("p1") << qint32(TeacherDo)
+                                                << today.addDays(-1) << today << true;
+    QTest::newRow("season begun after the answer")
+        << teacher << QByteArray("p1") << qint32(TeacherDo) << today << today.addDays(1) << true;
+    QTest::newRow("answered by an expert about the teacher")
+        << teacher << QByteArray("p1") << qint32(Expert) << today << QDate() << true;
+    QTest::newRow("experts get answered blocks again")
+        << QStringLiteral("Смирнов") << QByteArray("p2") << qint32(Expert) << today << QDate() << true;
+}
+
+void tst_RequestHandler::seasonRule()
+{
+    QFETCH(QString, login);
+    QFETCH(QByteArray, password);
+    QFETCH(qint32, author);
+    QFETCH(QDate, answered);
+    QFETCH(QDate, seasonStart);
+    QFETCH(bool, offered);
+
+    m_store->answers().append(answer(GoalQuestion, LessonBlock, author, TeacherDo, answered));
+    m_store->setSeasonStart(seasonStart);
+    ClientEntry entry;
+    const QVector<qint32> sent = blockIds(blocksIn(m_handler->handle(entry, loginRequest(login, password))));
+    QCOMPARE(sent.contains(LessonBlock), offered);
+}
+
+void tst_RequestHandler::answerListByKind()
+{
+    const QDate day(2024, 9, 2);
+    m_store->answers() = {answer(GoalQuestion, LessonBlock, TeacherDo, TeacherDo, day),      // self-rating
+                          answer(GoalQuestion, LessonBlock, Expert, TeacherDo, day),         // about her
+                          answer(PlanQuestion, ClassBlock, SchoolTeacher, SchoolTeacher, day, 0, 1),
+                          answer(GoalQuestion, LessonBlock, Parent, TeacherDo, day)};
+    const AnswerStore stored = m_store->answers();
+
+    ClientEntry expert;
+    QCOMPARE(answersIn(m_handler->handle(expert, loginRequest(QStringLiteral("Смирнов"), "p2"))).size(), 4);
+
+    ClientEntry teacher;
+    const QVector<Answer> own = answersIn(m_handler->handle(teacher, loginRequest(QStringLiteral("Иванова"), "p1")));
+    QCOMPARE(own.size(), 1);
+    QCOMPARE(own.first().authorId, qint32(TeacherDo));
+    QCOMPARE(own.first().subjectId, qint32(TeacherDo));
+
+    ClientEntry schoolTeacher;
+    const QVector<Answer> schoolOwn =
+        answersIn(m_handler->handle(schoolTeacher, loginRequest(QStringLiteral("Петров"), "p4")));
+    QCOMPARE(schoolOwn.size(), 1);
+    QCOMPARE(schoolOwn.first().questionId, qint32(PlanQuestion));
+
+    ClientEntry parent;
+    const QByteArray parentReply = m_handler->handle(parent, loginRequest(QStringLiteral("Родитель"), "p3"));
+    QCOMPARE(sectionData(parentReply, AnswerListSection), QByteArray::fromHex("0000"));
+
+    QCOMPARE(m_store->answers(), stored);
+}
+
+void tst_RequestHandler::answerTextsOnlyOnSentCopy()
+{
+    const Answer stored = answer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, QDate(2024, 9, 2), -1, 1);
+    m_store->answers() = {stored};
+
+    ClientEntry entry;
+    const QVector<Answer> sent = answersIn(m_handler->handle(entry, loginRequest(QStringLiteral("Смирнов"), "p2")));
+    Answer expected = stored;
+    expected.questionText = QStringLiteral("План урока");
+    expected.blockName = QStringLiteral("Урок");
+    expected.authorName = QStringLiteral("Смирнов");
+    expected.subjectName = QStringLiteral("Петров");
+    QCOMPARE(sent, QVector<Answer>{expected});
+    QCOMPARE(m_store->answers(), AnswerStore{stored});
+}
+
+void tst_RequestHandler::answerWithoutQuestionLeftOut()
+{
+    m_store->answers() = {answer(999, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)),
+                          answer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2))};
+    const AnswerStore stored = m_store->answers();
+
+    ClientEntry entry;
+    const QVector<Answer> sent = answersIn(m_handler->handle(entry, loginRequest(QStringLiteral("Смирнов"), "p2")));
+    QCOMPARE(sent.size(), 1);
+    QCOMPARE(sent.first().questionId, qint32(GoalQuestion));
+    // Kept in the store: the question may be restored with its id.
+    QCOMPARE(m_store->answers(), stored);
+}
+
+void tst_RequestHandler::answerWithoutAuthorKeepsName()
+{
+    Answer gone = answer(GoalQuestion, LessonBlock, 77, TeacherDo, QDate(2024, 9, 2));
+    gone.authorName = QStringLiteral("Ушедший эксперт");
+    m_store->answers() = {gone};
+
+    ClientEntry entry;
+    const QVector<Answer> sent = answersIn(m_handler->handle(entry, loginRequest(QStringLiteral("Смирнов"), "p2")));
+    QCOMPARE(sent.size(), 1);
+    QCOMPARE(sent.first().authorName, QStringLiteral("Ушедший эксперт"));
+    QCOMPARE(sent.first().subjectName, QStringLiteral("Иванова"));
+}
+
+void tst_RequestHandler::answerWithoutSubjectLeavesStore()
+{
+    const Answer kept = answer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2));
+    m_store->answers() = {answer(GoalQuestion, LessonBlock, Expert, 77, QDate(2024, 9, 2)), kept,
+                          answer(PlanQuestion, ClassBlock, Parent, -1, QDate(2024, 9, 3), 0, 1)};
+    QSignalSpy written(m_store.data(), &DataStore::answersWritten);
+
+    // A teacher's reply chooses only self-ratings and removes nothing.
+    ClientEntry teacher;
+    m_handler->handle(teacher, loginRequest(QStringLiteral("Иванова"), "p1"));
+    QCOMPARE(m_store->answers().size(), 3);
+
+    ClientEntry entry;
+    const QVector<Answer> sent = answersIn(m_handler->handle(entry, loginRequest(QStringLiteral("Смирнов"), "p2")));
+    QCOMPARE(sent.size(), 1);
+    QCOMPARE(sent.first().subjectId, qint32(TeacherDo));
+    QCOMPARE(m_store->answers(), AnswerStore{kept});
+    // The file learns of it with its next write.
+    QCOMPARE(written.count(), 0);
+}
+
+void tst_RequestHandler::teacherProgress()
+{
+    const QDate today = QDate::currentDate();
+    m_store->setSeasonStart(today.addDays(-10));
+    m_store->answers() = {
+        answer(PlanQuestion, ClassBlock, Expert, TeacherDo, today),
+        answer(GoalQuestion, LessonBlock, Expert, TeacherDo, today),
+        answer(PlanQuestion, ClassBlock, Expert, TeacherDo, today),               // listed once
+        answer(GoalQuestion, LessonBlock, Expert, SchoolTeacher, today.addDays(-11)), // last season
+        answer(GoalQuestion, LessonBlock, SleepingExpert, SchoolTeacher, today),  // another expert
+        answer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, today, 0, 1)};
+    m_store->accounts()[TeacherDoKind].append(account(8, QStringLiteral("Орлова"), "p8"));
+
+    ClientEntry entry;
+    const QByteArray reply = m_handler->handle(entry, loginRequest(QStringLiteral("Смирнов"), "p2"));
+    const QVector<TeacherEntry> expected{
+        {TeacherDo, QStringLiteral("Иванова"), QString(), {ClassBlock, LessonBlock}, 0},
+        {8, QStringLiteral("Орлова"), QString(), {}, 0},
+        {SchoolTeacher, QStringLiteral("Петров"), QString(), {ClassBlock}, 1}};
+    QCOMPARE(progressIn(reply), expected);
+    QCOMPARE(sectionData(reply, TeacherProgressSection), encodeTeacherList(expected).value());
+}
+
+void tst_RequestHandler::selfRatingStoredForTeacher_data()
+{
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<qint32>("id");
+    QTest::addColumn<AnswerItem>("item");
+    QTest::addColumn<qint32>("group");
+
+    QTest::newRow("teacher of additional education") << QStringLiteral("Иванова") << QByteArray("p1")
+                                                     << qint32(TeacherDo)
+                                                     << AnswerItem{GoalQuestion, LessonBlock, 4} << 0;
+    QTest::newRow("school teacher") << QStringLiteral("Петров") << QByteArray("p4") << qint32(SchoolTeacher)
+                                    << AnswerItem{PlanQuestion, ClassBlock, -2} << 1;
+}
+
+void tst_RequestHandler::selfRatingStoredForTeacher()
+{
+    QFETCH(QString, login);
+    QFETCH(QByteArray, password);
+    QFETCH(qint32, id);
+    QFETCH(AnswerItem, item);
+    QFETCH(qint32, group);
+
+    ClientEntry entry = loggedIn(login, password);
+    QSignalSpy written(m_store.data(), &DataStore::answersWritten);
+    // Whatever subject the batch names, a teacher rates itself.
+    const QByteArray reply = m_handler->handle(entry, submission(Expert, {item}));
+
+    const Question &q = *std::find_if(m_store->questions()[group].blocks[0].questions.cbegin(),
+                                      m_store->questions()[group].blocks[0].questions.cend(),
+                                      [&](const Question &x) { return x.id == item.questionId; });
+    Answer expected;
+    expected.questionId = item.questionId;
+    expected.blockId = item.blockId;
+    expected.group = group;
+    expected.date = QDate::currentDate();
+    expected.value = qint16(item.value);
+    expected.maxValue = q.maxValue;
+    expected.minValue = q.minValue;
+    expected.authorId = id;
+    expected.subjectId = id;
+    QCOMPARE(m_store->answers(), AnswerStore{expected});
+    QCOMPARE(written.count(), 1);
+    QCOMPARE(fileBytes(m_store->answersPath()), encodeAnswerList({expected}).value());
+    QCOMPARE(entry.state, qint32(ClientEntry::LoggedIn));
+    QCOMPARE(sectionTypes(reply), (QVector<qint32>{BlockListSection, AnswerListSection}));
+}
+
+void tst_RequestHandler::groupFollowsSubject_data()
+{
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<qint32>("subject");
+    QTest::addColumn<qint32>("group");
+
+    const QString expert = QStringLiteral("Смирнов");
+    QTest::newRow("expert about a teacher of additional education") << expert << QByteArray("p2")
+                                                                    << qint32(TeacherDo) << 0;
+    QTest::newRow("expert about a school teacher") << expert << QByteArray("p2") << qint32(SchoolTeacher) << 1;
+    QTest::newRow("expert about an unknown account") << expert << QByteArray("p2") << 77 << 1;
+    QTest::newRow("parent without a subject") << QStringLiteral("Родитель") << QByteArray("p3") << -1 << 1;
+}
+
+void tst_RequestHandler::groupFollowsSubject()
+{
+    QFETCH(QString, login);
+    QFETCH(QByteArray, password);
+    QFETCH(qint32, subject);
+    QFETCH(qint32, group);
+
+    ClientEntry entry = loggedIn(login, password);
+    m_handler->handle(entry, submission(subject, {{GoalQuestion, LessonBlock, 3}}));
+    const AnswerStore written = decodeAnswerList(fileBytes(m_store->answersPath())).value();
+    QCOMPARE(written.size(), 1);
+    QCOMPARE(written.first().subjectId, subject);
+    QCOMPARE(written.first().group, group);
+    QCOMPARE(written.first().authorId, entry.accountId);
+    // An expert's reply drops answers about unknown accounts from memory.
+    const bool dropped = entry.roleCode == 2 && subject == 77;
+    QCOMPARE(m_store->answers().size(), dropped ? 0 : 1);
+}
+
+void tst_RequestHandler::invalidItemsDropped_data()
+{
+    QTest::addColumn<AnswerItem>("item");
+    QTest::addColumn<bool>("stored");
+
+    QTest::newRow("valid") << AnswerItem{PlanQuestion, ClassBlock, 1} << true;
+    QTest::newRow("lowest value allowed") << AnswerItem{PlanQuestion, ClassBlock, -2} << true;
+    QTest::newRow("highest value allowed") << AnswerItem{PlanQuestion, ClassBlock, 2} << true;
+    QTest::newRow("inactive question of an active block") << AnswerItem{PaceQuestion, LessonBlock, 1} << true;
+    QTest::newRow("unknown question") << AnswerItem{999, ClassBlock, 1} << false;
+    QTest::newRow("question of another block") << AnswerItem{PlanQuestion, LessonBlock, 1} << false;
+    QTest::newRow("below the range") << AnswerItem{PlanQuestion, ClassBlock, -3} << false;
+    QTest::newRow("above the range") << AnswerItem{PlanQuestion, ClassBlock, 3} << false;
+    QTest::newRow("in range only in its low 16 bits") << AnswerItem{PlanQuestion, ClassBlock, 0x10001} << false;
+}
+
+void tst_RequestHandler::invalidItemsDropped()
+{
+    QFETCH(AnswerItem, item);
+    QFETCH(bool, stored);
+
+    ClientEntry entry = loggedIn(QStringLiteral("Смирнов"), "p2");
+    const AnswerItem valid{GoalQuestion, LessonBlock, 5};
+    m_handler->handle(entry, submission(SchoolTeacher, {valid, item, valid}));
+    QCOMPARE(m_store->answers().size(), stored ? 3 : 2);
+    QCOMPARE(m_store->answers().at(1).questionId, stored ? item.questionId : valid.questionId);
+}
+
+void tst_RequestHandler::shortBatchDropped()
+{
+    ClientEntry entry = loggedIn(QStringLiteral("Смирнов"), "p2");
+    QSignalSpy written(m_store.data(), &DataStore::answersWritten);
+    const QByteArray reply =
+        m_handler->handle(entry, packMessage(Message::single(AnswerBatchSection, QByteArray(9, '\0'))).value());
+    QVERIFY(m_store->answers().isEmpty());
+    QCOMPARE(written.count(), 0);
+    QCOMPARE(sectionTypes(reply), (QVector<qint32>{BlockListSection, AnswerListSection, TeacherProgressSection}));
+}
+
+void tst_RequestHandler::countBeyondSectionReadsWholeItems()
+{
+    ClientEntry entry = loggedIn(QStringLiteral("Смирнов"), "p2");
+    const QByteArray payload = QByteArray::fromHex("01000000" "ffffffff" "0300"        // subject 1, 3 items
+                                                   "64000000" "0a000000" "02000000"    // one whole item
+                                                   "6400000000");                      // and 5 stray bytes
+    m_handler->handle(entry, packMessage(Message::single(AnswerBatchSection, payload)).value());
+    QCOMPARE(m_store->answers().size(), 1);
+    QCOMPARE(m_store->answers().first().value, qint16(2));
+}
+
+void tst_RequestHandler::emptyBatchRewritesFile()
+{
+    ClientEntry entry = loggedIn(QStringLiteral("Смирнов"), "p2");
+    QSignalSpy written(m_store.data(), &DataStore::answersWritten);
+    m_handler->handle(entry, submission(TeacherDo, {}));
+    QVERIFY(m_store->answers().isEmpty());
+    QCOMPARE(written.count(), 1);
+    QCOMPARE(fileBytes(m_store->answersPath()), QByteArray::fromHex("0000"));
+}
+
+void tst_RequestHandler::refreshWritesNothing()
+{
+    ClientEntry entry = loggedIn(QStringLiteral("Смирнов"), "p2");
+    QSignalSpy written(m_store.data(), &DataStore::answersWritten);
+    const QByteArray reply = m_handler->handle(entry, emptyMessageBytes());
+    QCOMPARE(written.count(), 0);
+    QVERIFY(!QFileInfo::exists(m_store->answersPath()));
+    QCOMPARE(sectionTypes(reply), (QVector<qint32>{BlockListSection, AnswerListSection, TeacherProgressSection}));
+    QCOMPARE(entry.state, qint32(ClientEntry::LoggedIn));
+}
+
+void tst_RequestHandler::secondLoginReadAsBatch()
+{
+    ClientEntry entry = loggedIn(QStringLiteral("Смирнов"), "p2");
+    // Its first section's bytes are read as a batch: subject, reserved and a
+    // count of items that are not there.
+    m_handler->handle(entry, loginRequest(QStringLiteral("Иванова"), "p1"));
+    QCOMPARE(entry.accountId, qint32(Expert));
+    QCOMPARE(entry.roleCode, 2);
+    QVERIFY(m_store->answers().isEmpty());
+
+    m_handler->handle(entry, submission(TeacherDo, {{GoalQuestion, LessonBlock, 1}}, LoginCredentialsSection));
+    QCOMPARE(m_store->answers().size(), 1);
+}
+
+void tst_RequestHandler::deletedAccountGetsEmptyReply_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("batch") << submission(TeacherDo, {{GoalQuestion, LessonBlock, 1}});
+    QTest::newRow("refresh") << emptyMessageBytes();
+}
+
+void tst_RequestHandler::deletedAccountGetsEmptyReply()
+{
+    QFETCH(QByteArray, message);
+
+    ClientEntry entry = loggedIn(QStringLiteral("Смирнов"), "p2");
+    m_store->accounts()[ExpertKind].removeFirst();
+    QSignalSpy written(m_store.data(), &DataStore::answersWritten);
+    QCOMPARE(m_handler->handle(entry, message), EmptyDataReply);
+    QVERIFY(m_store->answers().isEmpty());
+    QCOMPARE(written.count(), 0);
+
+    // Its id given to an account of another kind does not make the
+    // connection that account.
+    m_store->accounts()[ParentKind].append(account(Expert, QStringLiteral("Новый"), "n"));
+    QCOMPARE(m_handler->handle(entry, message), EmptyDataReply);
+    QVERIFY(m_store->answers().isEmpty());
+}
+
+void tst_RequestHandler::fullStoreRefusesBatch()
+{
+    m_store->answers().fill(answer(GoalQuestion, LessonBlock, Parent, TeacherDo, QDate(2024, 9, 2)),
+                            DataStore::MaxListCount);
+    ClientEntry entry = loggedIn(QStringLiteral("Петров"), "p4");
+    QSignalSpy warnings(m_store.data(), &DataStore::warning);
+    QSignalSpy written(m_store.data(), &DataStore::answersWritten);
+    const QByteArray reply = m_handler->handle(entry, submission(-1, {{PlanQuestion, ClassBlock, 1}}));
+    QCOMPARE(m_store->answers().size(), DataStore::MaxListCount);
+    QCOMPARE(warnings.count(), 1);
+    QCOMPARE(written.count(), 0);
+    QCOMPARE(sectionTypes(reply), (QVector<qint32>{BlockListSection, AnswerListSection}));
+}
+
+void tst_RequestHandler::replyFollowsIntake()
+{
+    ClientEntry entry = loggedIn(QStringLiteral("Иванова"), "p1");
+    const QByteArray reply = m_handler->handle(entry, submission(-1, {{GoalQuestion, LessonBlock, 5}}));
+    // The block just answered is not offered again this season.
+    QVERIFY(blocksIn(reply).isEmpty());
+    const QVector<Answer> own = answersIn(reply);
+    QCOMPARE(own.size(), 1);
+    QCOMPARE(own.first().questionText, QStringLiteral("Цель занятия ясна"));
+    QCOMPARE(own.first().subjectName, QStringLiteral("Иванова"));
+    QCOMPARE(own.first().value, qint16(5));
+}
+
+Q_DECLARE_METATYPE(AnswerItem)
+
+QTEST_GUILESS_MAIN(tst_RequestHandler)
+#include "tst_requesthandler.moc"
