@@ -1,0 +1,509 @@
+#include "client.h"
+#include "ui_client.h"
+
+#include "addressline.h"
+#include "answerhistoryview.h"
+#include "clientprotocol.h"
+#include "firstmessagew.h"
+#include "graphpainter.h"
+#include "messageassembler.h"
+#include "passwordwindow.h"
+#include "questtestunit.h"
+#include "resulttab.h"
+#include "widgetlegend.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+// The files the client looks for in its working folder.
+const char AddressFile[] = "setting_client.ini";
+const char PictureFile[] = "pikto.png";
+const char HelpFile[] = "file.pdf";
+
+// The marker of the settings store that asks for the welcome window.
+const char WelcomeKey[] = "Temp";
+
+const char SentStyle[] = "QPushButton\n{background-color: qlineargradient(spread:pad, x1:0.5, y1:1, "
+                         "x2:0.5, y2:0, stop:0 rgba(204, 183, 144, 255)\n}\n";
+
+QString exportStartFolder()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:/");
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+#endif
+}
+
+// A control of a chart tab: both tabs use the same names up to `suffix`.
+template<typename T>
+T *chartWidget(const QObject *window, const char *name, const QString &suffix)
+{
+    return window->findChild<T *>(QLatin1String(name) + suffix);
+}
+
+void setShown(std::initializer_list<QWidget *> widgets, bool shown)
+{
+    for (QWidget *widget : widgets)
+        widget->setVisible(shown);
+}
+
+} // namespace
+
+Client::Client(QWidget *parent)
+    : Client(readServerAddress(QString::fromLatin1(AddressFile)), ServerPort, parent)
+{
+}
+
+Client::Client(const QHostAddress &server, quint16 port, QWidget *parent)
+    : QWidget(parent)
+    , ui(new Ui::ClientClass)
+{
+    ui->setupUi(this);
+
+    showWelcomeOnce();
+
+    m_passwordWindow.reset(new PasswordWindow);
+    connect(m_passwordWindow.data(), &PasswordWindow::sg_reject, this, &Client::sl_reject);
+    connect(m_passwordWindow.data(), &PasswordWindow::sg_accept, this, &Client::sl_accept);
+    connect(m_passwordWindow.data(), &PasswordWindow::sg_exit, this, &Client::sl_exit);
+    m_passwordWindow->show();
+
+    // main() shows the window; until the server accepts a login only the
+    // login window is to be seen.
+    m_hideTimer = new QTimer(this);
+    connect(m_hideTimer, &QTimer::timeout, this, &Client::sl_window_hide);
+    m_hideTimer->start(1);
+
+    // Controls for experts only, shown once the server says who is logged in.
+    setShown({ui->label_12, ui->label_9, ui->cb_list_teachere, ui->label_10, ui->cb_type_user,
+              ui->pb_update_expert},
+             false);
+    ui->pb_send->setEnabled(false);
+    ui->w_for_units->layout()->setAlignment(Qt::AlignTop);
+    ui->l_pikto->setPixmap(QPixmap(QString::fromLatin1(PictureFile)));
+
+    m_historyView = new AnswerHistoryView(0, false, ui->w_for_units_history);
+    ui->w_for_units_history->layout()->addWidget(m_historyView);
+
+    setUpResultTabs();
+
+    m_assembler = new MessageAssembler(this);
+    connect(m_assembler, &MessageAssembler::messageReady, this, &Client::sl_readyReadEnd);
+
+    m_socket = new QTcpSocket(this);
+    connect(m_socket, &QTcpSocket::connected, this, &Client::sl_server_connect);
+    connect(m_socket, &QTcpSocket::readyRead, this, &Client::sl_readyRead);
+    connect(m_socket, &QTcpSocket::disconnected, this, &Client::sl_server_disconnect);
+    m_socket->connectToHost(server, port);
+}
+
+Client::~Client()
+{
+    // The socket may still report its end while this window is half gone.
+    m_socket->disconnect(this);
+}
+
+void Client::showWelcomeOnce()
+{
+    QSettings settings(QStringLiteral("School"), QStringLiteral("Client"));
+    if (settings.value(QLatin1String(WelcomeKey)).toString() != QLatin1String("0"))
+        return;
+    // Written before the window opens, so that it is shown once per "0"
+    // even if the program is ended meanwhile.
+    settings.setValue(QLatin1String(WelcomeKey), QStringLiteral("1"));
+    settings.sync();
+    FirstMessageW welcome;
+    welcome.exec();
+}
+
+void Client::setUpResultTabs()
+{
+    // The labels of the two chart tabs are numbered apart; every other
+    // control of the second tab ends in "_2".
+    const auto makeTab = [this](int group, const QString &suffix, QWidget *legendBox, QWidget *graphBox,
+                                QLabel *teacherLabel, QLabel *availableLabel, QLabel *groupLabel) {
+        ResultTabWidgets w;
+        w.blocks = chartWidget<QComboBox>(this, "cb_graph_blocks", suffix);
+        w.teacherLabel = teacherLabel;
+        w.teacher = chartWidget<QComboBox>(this, "cb_graph_expert", suffix);
+        w.availableLabel = availableLabel;
+        w.available = chartWidget<QComboBox>(this, "cb_graph_write", suffix);
+        w.add = chartWidget<QPushButton>(this, "pb_graph_add", suffix);
+        w.groupLabel = groupLabel;
+        w.group = chartWidget<QComboBox>(this, "cb_graph_group", suffix);
+        w.remove = chartWidget<QPushButton>(this, "pb_graph_del", suffix);
+        w.begin = chartWidget<QDateEdit>(this, "de_begin", suffix);
+        w.end = chartWidget<QDateEdit>(this, "de_end", suffix);
+        w.groupToggle = chartWidget<QPushButton>(this, "pb_graph_group", suffix);
+        w.legend = new WidgetLegend(legendBox);
+        legendBox->layout()->addWidget(w.legend);
+        w.painter = new GraphPainter(graphBox);
+        graphBox->layout()->addWidget(w.painter);
+
+        // Teacher view for experts and group view are switched on later.
+        setShown({w.teacherLabel, w.teacher, w.availableLabel, w.available, w.add, w.groupLabel, w.group,
+                  w.remove, w.groupToggle},
+                 false);
+        return new ResultTab(group, w, this);
+    };
+    m_resultTab = makeTab(0, QString(), ui->w_legend, ui->w_graph, ui->label_3, ui->label_5, ui->label_6);
+    m_resultTab2 = makeTab(1, QStringLiteral("_2"), ui->w_legend_2, ui->w_graph_2, ui->label_13, ui->label_14,
+                           ui->label_15);
+}
+
+void Client::sl_server_connect()
+{
+    m_passwordWindow->setConnected();
+}
+
+void Client::sl_server_disconnect()
+{
+    // There is no reconnection; while the login window is open it says so.
+    m_passwordWindow->setDisconnected();
+}
+
+void Client::sl_readyRead()
+{
+    m_assembler->append(m_socket->readAll());
+}
+
+void Client::sl_reject()
+{
+    emit sg_finished(1);
+}
+
+void Client::sl_accept()
+{
+    if (const auto bytes = loginRequestBytes(m_passwordWindow->loginData()))
+        sendToServer(*bytes);
+}
+
+void Client::sl_exit()
+{
+    emit sg_finished(1);
+}
+
+void Client::sl_window_hide()
+{
+    m_hideTimer->stop();
+    hide();
+}
+
+void Client::sl_readyReadEnd(const QByteArray &message)
+{
+    // A message that does not decode is ignored whole.
+    const auto sections = decodeServerMessage(message);
+    if (!sections)
+        return;
+
+    for (const ServerSection &section : *sections) {
+        switch (section.type) {
+        case AttemptsLeftSection:
+            if (section.attemptsLeft == 0) {
+                emit sg_finished(1);
+                return;
+            }
+            m_passwordWindow->showAttemptsLeft(section.attemptsLeft);
+            continue;
+        case BlockListSection:
+            handleBlockList(section.blocks);
+            break;
+        case AnswerListSection:
+            handleAnswerList(section.answers);
+            break;
+        case TeacherProgressSection:
+            handleTeacherProgress(section.teachers);
+            break;
+        default:
+            break;
+        }
+        // Anything but a refusal means the login was accepted.
+        m_passwordWindow->hide();
+        setWindowModality(Qt::NonModal);
+        show();
+    }
+}
+
+void Client::handleBlockList(const QVector<QuestionBlock> &blocks)
+{
+    if (!m_titleShown) {
+        setWindowTitle(QStringLiteral("%1 (%2: %3)")
+                           .arg(windowTitle(), tr("пользователь"), m_passwordWindow->loginData().login));
+        m_titleShown = true;
+    }
+
+    const QString chosenBlock = ui->cb_list_block->currentText();
+    m_data.blocks = blocks;
+    if (blocks.isEmpty()) {
+        ui->cb_list_block->clear();
+        return;
+    }
+    const int group = m_data.commonBlockGroup();
+    if (group >= 0)
+        removeChartTabFor(group);
+
+    // Only an expert chooses the kind of teacher; everybody else is offered
+    // every block the server sent.
+    const int kind = m_expert ? ui->cb_type_user->currentIndex() : -1;
+    ui->cb_list_block->clear();
+    ui->cb_list_block->addItems(m_data.blockChoice(kind));
+    selectBlock(chosenBlock);
+}
+
+void Client::handleAnswerList(const QVector<Answer> &answers)
+{
+    m_data.answers = answers;
+    if (m_data.blocks.isEmpty()) {
+        const int group = m_data.commonAnswerGroup();
+        if (group >= 0)
+            removeChartTabFor(group);
+    }
+    m_historyView->setAnswers(answers);
+    m_resultTab->rebuild(answers);
+    m_resultTab2->rebuild(answers);
+}
+
+void Client::handleTeacherProgress(const QVector<TeacherEntry> &teachers)
+{
+    if (!m_expert) {
+        m_expert = true;
+        setShown({ui->cb_list_teachere, ui->label_10, ui->cb_type_user, ui->pb_update_expert, ui->label_3,
+                  ui->cb_graph_expert, ui->pb_graph_group, ui->pb_graph_group_2, ui->label_13,
+                  ui->cb_graph_expert_2},
+                 true);
+        showTeacherLabel(ui->cb_type_user->currentIndex());
+    }
+
+    // The teacher and the block stay chosen as long as they are offered.
+    const int kind = ui->cb_type_user->currentIndex();
+    const QVector<TeacherEntry> before = m_data.teachersOfGroup(kind);
+    const int row = ui->cb_list_teachere->currentIndex();
+    const qint32 chosenTeacher = row >= 0 && row < before.size() ? before.at(row).id : -1;
+    const QString chosenBlock = ui->cb_list_block->currentText();
+
+    m_data.teachers = teachers;
+    const QVector<TeacherEntry> ofKind = m_data.teachersOfGroup(kind);
+    ui->cb_list_teachere->clear();
+    ui->cb_list_teachere->addItems(m_data.teacherNames(kind));
+    for (int i = 0; i < ofKind.size(); ++i) {
+        if (ofKind.at(i).id == chosenTeacher)
+            ui->cb_list_teachere->setCurrentIndex(i);
+    }
+    selectBlock(chosenBlock);
+}
+
+void Client::removeChartTabFor(int group)
+{
+    if (ui->tw_main->count() == 4)
+        ui->tw_main->removeTab(chartTabToRemove(group));
+}
+
+void Client::showTeacherLabel(int kind)
+{
+    ui->label_12->setVisible(kind == 0);
+    ui->label_9->setVisible(kind != 0);
+}
+
+void Client::selectBlock(const QString &name)
+{
+    const int row = ui->cb_list_block->findText(name);
+    if (row >= 0)
+        ui->cb_list_block->setCurrentIndex(row);
+    on_cb_list_block_currentIndexChanged(ui->cb_list_block->currentIndex());
+}
+
+void Client::clearQuestionUnits()
+{
+    qDeleteAll(m_questionUnits);
+    m_questionUnits.clear();
+}
+
+bool Client::sendToServer(const QByteArray &message)
+{
+    if (m_socket->state() != QAbstractSocket::ConnectedState) {
+        QMessageBox::warning(nullptr, tr("Опросник"), tr("Нет соединения с сервером."));
+        return false;
+    }
+    m_socket->write(message);
+    return true;
+}
+
+void Client::on_pb_send_clicked()
+{
+    QVector<Question> answered;
+    for (const QuestTestUnit *unit : qAsConst(m_questionUnits))
+        answered.append(unit->answer());
+    const auto block = m_data.blockNamed(ui->cb_list_block->currentText());
+    const auto subject = m_data.subjectId(ui->cb_type_user->currentIndex(),
+                                          ui->cb_list_teachere->currentIndex());
+    // An expert with no teacher of the chosen kind has nobody to rate.
+    if (!subject)
+        return;
+    const auto bytes = answerSubmissionBytes(buildAnswerBatch(*subject, block ? block->id : -1, answered));
+    if (!bytes || !sendToServer(*bytes))
+        return;
+
+    ui->pb_send->setStyleSheet(QString::fromLatin1(SentStyle));
+    QMessageBox::information(nullptr, tr("Опросник"), tr("Ваши ответы приняты.\nСпасибо!"));
+}
+
+void Client::on_cb_type_user_currentIndexChanged(int index)
+{
+    showTeacherLabel(index);
+    if (index < 0)
+        return;
+    // Filling the teacher list offers the first teacher's open blocks.
+    ui->cb_list_teachere->clear();
+    ui->cb_list_teachere->addItems(m_data.teacherNames(index));
+}
+
+void Client::on_cb_list_teachere_currentIndexChanged(int index)
+{
+    ui->cb_list_block->clear();
+    if (index < 0)
+        return;
+    ui->cb_list_block->addItems(m_data.openBlockNames(ui->cb_type_user->currentIndex(), index));
+}
+
+void Client::on_cb_list_block_currentIndexChanged(int index)
+{
+    clearQuestionUnits();
+
+    // A long block name does not fit the combo box; show it in full.
+    const QString name = ui->cb_list_block->currentText();
+    const bool longName = name.size() > 25;
+    ui->l_block_dublicate->setText(longName ? name : QString());
+    ui->l_block_dublicate->setVisible(longName);
+
+    const auto block = index >= 0 && index < m_data.blocks.size() ? m_data.blockNamed(name)
+                                                                   : std::nullopt;
+    ui->pb_send->setEnabled(block.has_value());
+    if (!block)
+        return;
+    for (int position = 0; position < block->questions.size(); ++position) {
+        auto *unit = new QuestTestUnit(ui->w_for_units);
+        unit->setQuestion(block->questions.at(position), position);
+        ui->w_for_units->layout()->addWidget(unit);
+        m_questionUnits.append(unit);
+    }
+}
+
+void Client::exportResult(const ResultTab *tab)
+{
+    QString fileName = QFileDialog::getSaveFileName(this, tr("Сохраните экспортный файл"), exportStartFolder(),
+                                                    tr("Data Files (*.csv)"));
+    if (fileName.isEmpty())
+        return;
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName += QLatin1String(".csv");
+    if (!tab->exportCsv(fileName)) {
+        QMessageBox::warning(this, tr("Экспорт в *.csv"),
+                             tr("Не удалось записать файл\n%1").arg(QDir::toNativeSeparators(fileName)));
+    }
+}
+
+void Client::on_cb_graph_blocks_currentIndexChanged(int index)
+{
+    m_resultTab->blockChosen(index);
+}
+
+void Client::on_pb_graph_add_clicked()
+{
+    m_resultTab->addToGroup();
+}
+
+void Client::on_pb_graph_del_clicked()
+{
+    m_resultTab->removeFromGroup();
+}
+
+void Client::on_de_begin_dateChanged()
+{
+    m_resultTab->beginDateChanged();
+}
+
+void Client::on_de_end_dateChanged()
+{
+    m_resultTab->endDateChanged();
+}
+
+void Client::on_pb_graph_group_clicked()
+{
+    m_resultTab->toggleGroupView();
+}
+
+void Client::on_pb_graph_filter_clicked()
+{
+    m_resultTab->apply();
+}
+
+void Client::on_pb_graph_export_clicked()
+{
+    exportResult(m_resultTab);
+}
+
+void Client::on_cb_graph_blocks_2_currentIndexChanged(int index)
+{
+    m_resultTab2->blockChosen(index);
+}
+
+void Client::on_pb_graph_add_2_clicked()
+{
+    m_resultTab2->addToGroup();
+}
+
+void Client::on_pb_graph_del_2_clicked()
+{
+    m_resultTab2->removeFromGroup();
+}
+
+void Client::on_de_begin_2_dateChanged()
+{
+    m_resultTab2->beginDateChanged();
+}
+
+void Client::on_de_end_2_dateChanged()
+{
+    m_resultTab2->endDateChanged();
+}
+
+void Client::on_pb_graph_group_2_clicked()
+{
+    m_resultTab2->toggleGroupView();
+}
+
+void Client::on_pb_graph_filter_2_clicked()
+{
+    m_resultTab2->apply();
+}
+
+void Client::on_pb_graph_export_2_clicked()
+{
+    exportResult(m_resultTab2);
+}
+
+void Client::on_pb_help_clicked()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(QString::fromLatin1(HelpFile)).absoluteFilePath()));
+}
+
+void Client::on_pb_update_expert_clicked()
+{
+    sendToServer(emptyMessageBytes());
+}

@@ -1,0 +1,111 @@
+#ifndef CLIENT_H
+#define CLIENT_H
+
+#include "clientdata.h"
+
+#include <QHostAddress>
+#include <QScopedPointer>
+#include <QVector>
+#include <QWidget>
+
+class AnswerHistoryView;
+class MessageAssembler;
+class PasswordWindow;
+class QTcpSocket;
+class QTimer;
+class QuestTestUnit;
+class ResultTab;
+struct ServerSection;
+
+namespace Ui {
+class ClientClass;
+}
+
+// The main window of the client: logs in through the login window, shows
+// the questionnaire, the history of answers and the result charts, and
+// keeps the one connection to the server.
+class Client : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Connects to the address named in "setting_client.ini" of the working
+    // folder, on the server's port.
+    explicit Client(QWidget *parent = nullptr);
+    Client(const QHostAddress &server, quint16 port, QWidget *parent = nullptr);
+    ~Client() override;
+
+    PasswordWindow *loginWindow() const { return m_passwordWindow.data(); }
+    const ClientData &receivedData() const { return m_data; }
+
+signals:
+    // The program is to end with `exitCode`: the user cancelled the login,
+    // or the server refused the last login attempt.
+    void sg_finished(int exitCode);
+
+private slots:
+    void sl_server_connect();
+    void sl_server_disconnect();
+    void sl_readyRead();
+    void sl_reject();
+    void sl_accept();
+    void sl_exit();
+    void sl_window_hide();
+    void sl_readyReadEnd(const QByteArray &message);
+    void on_pb_send_clicked();
+    void on_cb_type_user_currentIndexChanged(int index);
+    void on_cb_list_teachere_currentIndexChanged(int index);
+    void on_cb_list_block_currentIndexChanged(int index);
+    void on_cb_graph_blocks_currentIndexChanged(int index);
+    void on_pb_graph_add_clicked();
+    void on_pb_graph_del_clicked();
+    void on_de_begin_dateChanged();
+    void on_de_end_dateChanged();
+    void on_pb_graph_group_clicked();
+    void on_pb_graph_filter_clicked();
+    void on_pb_graph_export_clicked();
+    void on_cb_graph_blocks_2_currentIndexChanged(int index);
+    void on_pb_graph_add_2_clicked();
+    void on_pb_graph_del_2_clicked();
+    void on_de_begin_2_dateChanged();
+    void on_de_end_2_dateChanged();
+    void on_pb_graph_group_2_clicked();
+    void on_pb_graph_filter_2_clicked();
+    void on_pb_graph_export_2_clicked();
+    void on_pb_help_clicked();
+    void on_pb_update_expert_clicked();
+
+private:
+    void showWelcomeOnce();
+    void setUpResultTabs();
+    void handleBlockList(const QVector<QuestionBlock> &blocks);
+    void handleAnswerList(const QVector<Answer> &answers);
+    void handleTeacherProgress(const QVector<TeacherEntry> &teachers);
+    void removeChartTabFor(int group);
+    // Names the teacher choice after the kind of teacher chosen.
+    void showTeacherLabel(int kind);
+    // Chooses the block named `name` when it is offered and shows the
+    // questions of whatever block is chosen then.
+    void selectBlock(const QString &name);
+    void clearQuestionUnits();
+    // Writes one whole message; false (after telling the user) when the
+    // connection is not open.
+    bool sendToServer(const QByteArray &message);
+    void exportResult(const ResultTab *tab);
+
+    const QScopedPointer<Ui::ClientClass> ui;
+    QTcpSocket *m_socket = nullptr;
+    QScopedPointer<PasswordWindow> m_passwordWindow;
+    ResultTab *m_resultTab = nullptr;
+    ResultTab *m_resultTab2 = nullptr;
+    AnswerHistoryView *m_historyView = nullptr;
+    QVector<QuestTestUnit *> m_questionUnits;
+    ClientData m_data;
+    MessageAssembler *m_assembler = nullptr;
+    QTimer *m_hideTimer = nullptr;
+    bool m_titleShown = false;
+    // Set once the server has sent the teacher list that only experts get.
+    bool m_expert = false;
+};
+
+#endif // CLIENT_H

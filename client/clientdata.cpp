@@ -1,0 +1,106 @@
+#include "clientdata.h"
+
+namespace {
+
+template<typename T>
+int commonGroup(const QVector<T> &records)
+{
+    if (records.isEmpty())
+        return -1;
+    const int group = records.first().group;
+    for (const T &record : records) {
+        if (int(record.group) != group)
+            return -1;
+    }
+    return group;
+}
+
+} // namespace
+
+QVector<TeacherEntry> ClientData::teachersOfGroup(int group) const
+{
+    QVector<TeacherEntry> result;
+    for (const TeacherEntry &t : teachers) {
+        if (t.group == group)
+            result.append(t);
+    }
+    return result;
+}
+
+QStringList ClientData::teacherNames(int group) const
+{
+    QStringList names;
+    for (const TeacherEntry &t : teachersOfGroup(group))
+        names.append(t.name);
+    return names;
+}
+
+QStringList ClientData::openBlockNames(int group, int teacherIndex) const
+{
+    const QVector<TeacherEntry> ofGroup = teachersOfGroup(group);
+    if (teacherIndex < 0 || teacherIndex >= ofGroup.size())
+        return {};
+    const TeacherEntry &teacher = ofGroup.at(teacherIndex);
+    QStringList names;
+    for (const QuestionBlock &b : blocks) {
+        if (b.group == group && !teacher.answeredBlocks.contains(b.id))
+            names.append(b.name);
+    }
+    return names;
+}
+
+QStringList ClientData::blockChoice(int group) const
+{
+    const bool filter = group >= 0 && commonBlockGroup() < 0;
+    QStringList names;
+    for (const QuestionBlock &b : blocks) {
+        if (!filter || b.group == group)
+            names.append(b.name);
+    }
+    return names;
+}
+
+std::optional<QuestionBlock> ClientData::blockNamed(const QString &name) const
+{
+    for (const QuestionBlock &b : blocks) {
+        if (b.name == name)
+            return b;
+    }
+    return std::nullopt;
+}
+
+std::optional<qint32> ClientData::subjectId(int group, int teacherIndex) const
+{
+    if (teachers.isEmpty())
+        return -1;
+    const QVector<TeacherEntry> ofGroup = teachersOfGroup(group);
+    if (teacherIndex < 0 || teacherIndex >= ofGroup.size())
+        return std::nullopt;
+    return ofGroup.at(teacherIndex).id;
+}
+
+int ClientData::commonBlockGroup() const
+{
+    return commonGroup(blocks);
+}
+
+int ClientData::commonAnswerGroup() const
+{
+    return commonGroup(answers);
+}
+
+AnswerBatch buildAnswerBatch(qint32 subjectId, qint32 blockId, const QVector<Question> &answered)
+{
+    AnswerBatch batch;
+    batch.subject = subjectId;
+    batch.reserved = -1;
+    batch.items.reserve(answered.size());
+    for (const Question &q : answered)
+        batch.items.append(AnswerItem{q.id, blockId, qint32(q.reserved)});
+    return batch;
+}
+
+int chartTabToRemove(int group)
+{
+    return group == 0 ? 3 : 2;
+}

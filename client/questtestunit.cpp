@@ -1,0 +1,29 @@
+#include "questtestunit.h"
+#include "ui_questtestunit.h"
+
+QuestTestUnit::QuestTestUnit(QWidget *parent)
+    : QWidget(parent)
+    , ui(new Ui::QuestTestUnit)
+{
+    ui->setupUi(this);
+    ui->l_quest->setWordWrap(true);
+}
+
+QuestTestUnit::~QuestTestUnit() = default;
+
+void QuestTestUnit::setQuestion(const Question &question, int position)
+{
+    m_question = question;
+    ui->gb_main->setTitle(QString::number(position + 1));
+    ui->l_quest->setText(question.text);
+    ui->sb_type1->setMaximum(question.maxValue);
+    ui->sb_type1->setMinimum(question.minValue);
+    ui->l_diap->setText(QStringLiteral("[%1-%2]").arg(question.minValue).arg(question.maxValue));
+}
+
+Question QuestTestUnit::answer() const
+{
+    Question answered = m_question;
+    answered.reserved = qint16(ui->sb_type1->value());
+    return answered;
+}
