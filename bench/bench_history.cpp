@@ -26,8 +26,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include <cstdio>
-#include <memory>
+#include <functional>
 
 namespace {
 
@@ -220,33 +219,45 @@ void printTime(const QString &what, double time)
     printRow(QStringLiteral("  ") + what, QString(), seconds(time), QString());
 }
 
-int runView(const QString &name, int firstNumber, bool deletable)
+// Times `fill` and the showing of `history` that follows it, and prints that
+// with the memory they added.
+void timeOpening(const QString &name, int count, HistoryWindow &history, const std::function<void()> &fill)
 {
-    const QVector<Answer> answers = makeAnswers(MaxAnswers);
     warmUp();
     const double before = residentMegabytes();
     QElapsedTimer timer;
     timer.start();
+    fill();
+    waitUntilResponsive(history.window);
+    printFigure(name, count, timer.nsecsElapsed() / 1e9, residentMegabytes() - before);
+}
 
+double timeResponse(QWidget &window, const std::function<void()> &change)
+{
+    QElapsedTimer timer;
+    timer.start();
+    change();
+    waitUntilResponsive(window);
+    return timer.nsecsElapsed() / 1e9;
+}
+
+int runView(const QString &name, int firstNumber, bool deletable)
+{
+    const QVector<Answer> answers = makeAnswers(MaxAnswers);
     HistoryWindow history;
     AnswerHistoryView view(firstNumber, deletable);
     view.embedInto(history.container);
-    view.setAnswers(answers);
-    waitUntilResponsive(history.window);
-    printFigure(name, answers.size(), timer.nsecsElapsed() / 1e9, residentMegabytes() - before);
+    timeOpening(name, answers.size(), history, [&] { view.setAnswers(answers); });
 
     // What every answer list from the server costs an open client window.
     QVector<Answer> next = answers;
     next.removeFirst();
-    timer.restart();
-    view.setAnswers(next);
-    waitUntilResponsive(history.window);
-    printTime(QStringLiteral("rebuild with a new list"), timer.nsecsElapsed() / 1e9);
+    printTime(QStringLiteral("rebuild with a new list"),
+              timeResponse(history.window, [&] { view.setAnswers(next); }));
+    QScrollBar *bar = view.verticalScrollBar();
+    printTime(QStringLiteral("scroll to the end"),
+              timeResponse(history.window, [bar] { bar->setValue(bar->maximum()); }));
 
-    timer.restart();
-    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
-    waitUntilResponsive(history.window);
-    printTime(QStringLiteral("scroll to the end"), timer.nsecsElapsed() / 1e9);
     const AnswerTestUnit *last = view.cardAt(next.size() - 1);
     QTextStream(stdout) << "  last card on screen: number "
                         << (last ? QString::number(last->number()) : QStringLiteral("none")) << '\n';
@@ -256,16 +267,9 @@ int runView(const QString &name, int firstNumber, bool deletable)
 int runEager(int count)
 {
     const QVector<Answer> answers = makeAnswers(count);
-    warmUp();
-    const double before = residentMegabytes();
-    QElapsedTimer timer;
-    timer.start();
-
     HistoryWindow history;
-    addCards(history.container, answers);
-    waitUntilResponsive(history.window);
-    printFigure(QStringLiteral("eager: one card per answer"), count, timer.nsecsElapsed() / 1e9,
-                residentMegabytes() - before);
+    timeOpening(QStringLiteral("eager: one card per answer"), count, history,
+                [&] { addCards(history.container, answers); });
     return 0;
 }
 
