@@ -1,0 +1,462 @@
+#include "connectionserver.h"
+#include "datastore.h"
+#include "encoding.h"
+#include "message.h"
+#include "tst_corefixtures.h"
+
+#include <QTcpSocket>
+#include <QtTest>
+
+#include <memory>
+
+using namespace fixtures;
+
+namespace {
+
+QByteArray loginRequest(const QString &login, const QByteArray &password)
+{
+    return packMessage(Message::single(LoginCredentialsSection,
+                                       encodeLoginCredentials({login, password}).value()))
+        .value();
+}
+
+QByteArray submission(qint32 subject, const QVector<AnswerItem> &items)
+{
+    AnswerBatch batch;
+    batch.subject = subject;
+    batch.items = items;
+    return packMessage(Message::single(AnswerBatchSection, encodeAnswerBatch(batch).value())).value();
+}
+
+QVector<qint32> sectionTypes(const Message &message)
+{
+    QVector<qint32> types;
+    for (const Section &section : message.sections)
+        types.append(section.type);
+    return types;
+}
+
+const QVector<qint32> ExpertReply{BlockListSection, AnswerListSection, TeacherProgressSection};
+const QVector<qint32> OtherReply{BlockListSection, AnswerListSection};
+
+// A client on a loopback socket that collects what the server sends.
+class TestClient
+{
+public:
+    explicit TestClient(quint16 port)
+    {
+        QObject::connect(&m_socket, &QTcpSocket::readyRead, [this] { m_received += m_socket.readAll(); });
+        m_socket.connectToHost(QHostAddress::LocalHost, port);
+    }
+
+    QTcpSocket &socket() { return m_socket; }
+    const QByteArray &received() const { return m_received; }
+
+    void send(const QByteArray &bytes)
+    {
+        m_socket.write(bytes);
+        m_socket.flush();
+    }
+
+    // Waits for one whole message from the server and takes it.
+    std::optional<Message> reply(int timeoutMs = 5000)
+    {
+        if (!QTest::qWaitFor([this] { return unpackMessage(m_received).status == UnpackResult::Complete; },
+                             timeoutMs)) {
+            return std::nullopt;
+        }
+        const UnpackResult result = unpackMessage(m_received);
+        m_received.clear();
+        return result.message;
+    }
+
+    // True when nothing arrives for `ms` milliseconds.
+    bool staysSilent(int ms = 300)
+    {
+        QSignalSpy spy(&m_socket, &QTcpSocket::readyRead);
+        return !spy.wait(ms) && m_received.isEmpty();
+    }
+
+private:
+    QTcpSocket m_socket;
+    QByteArray m_received;
+};
+
+} // namespace
+
+class tst_ConnectionServer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void listensOnGivenPort();
+    void newConnectionWaitsForClient();
+    void loginCountdownThenSilence();
+    void repliesByKind_data();
+    void repliesByKind();
+    void expertSession();
+    void selfRatingOverTheWire();
+    void messageAcrossChunks_data();
+    void messageAcrossChunks();
+    void overlappingClients();
+    void disconnectMidMessage();
+    void entriesKeepStateWhenEarlierOneLeaves();
+    void stalledMessageGivenUp();
+    void oversizedMessageDisconnects();
+    void manyClients();
+
+private:
+    std::unique_ptr<TestClient> connectedClient();
+    std::unique_ptr<TestClient> loggedInClient(const QString &login, const QByteArray &password);
+
+    QScopedPointer<QTemporaryDir> m_dir;
+    QScopedPointer<DataStore> m_store;
+    QScopedPointer<ConnectionServer> m_server;
+};
+
+void tst_ConnectionServer::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+    m_store.reset(new DataStore(m_dir->path()));
+    m_store->load();
+    fillSchool(*m_store);
+    m_server.reset(new ConnectionServer(m_store.data(), 0));
+    QVERIFY(m_server->listen());
+}
+
+void tst_ConnectionServer::cleanup()
+{
+    m_server.reset();
+    m_store.reset();
+}
+
+std::unique_ptr<TestClient> tst_ConnectionServer::connectedClient()
+{
+    const int before = m_server->clients().size();
+    auto client = std::make_unique<TestClient>(m_server->serverPort());
+    if (!client->socket().waitForConnected(5000))
+        return nullptr;
+    if (!QTest::qWaitFor([&] { return m_server->clients().size() == before + 1; }, 5000))
+        return nullptr;
+    return client;
+}
+
+std::unique_ptr<TestClient> tst_ConnectionServer::loggedInClient(const QString &login, const QByteArray &password)
+{
+    std::unique_ptr<TestClient> client = connectedClient();
+    if (!client)
+        return nullptr;
+    client->send(loginRequest(login, password));
+    if (!client->reply())
+        return nullptr;
+    return client;
+}
+
+void tst_ConnectionServer::listensOnGivenPort()
+{
+    QVERIFY(m_server->isListening());
+    QVERIFY(m_server->serverPort() != 0);
+
+    ConnectionServer second(m_store.data(), m_server->serverPort());
+    QVERIFY(!second.listen());
+    QVERIFY(!second.isListening());
+    QVERIFY(!second.errorString().isEmpty());
+}
+
+void tst_ConnectionServer::newConnectionWaitsForClient()
+{
+    std::unique_ptr<TestClient> client = connectedClient();
+    QVERIFY(client);
+    const ClientEntry entry = m_server->clients().first();
+    QCOMPARE(entry.state, qint32(ClientEntry::AwaitingLogin));
+    QCOMPARE(entry.attemptsLeft, 3);
+    QCOMPARE(entry.roleCode, 0);
+    QCOMPARE(entry.accountId, 0);
+    QVERIFY(entry.socket);
+    // The client speaks first.
+    QVERIFY(client->staysSilent(100));
+}
+
+void tst_ConnectionServer::loginCountdownThenSilence()
+{
+    std::unique_ptr<TestClient> client = connectedClient();
+    QVERIFY(client);
+    const QByteArray wrong = loginRequest(QStringLiteral("Смирнов"), "wrong");
+    for (qint32 left : {2, 1, 0}) {
+        client->send(wrong);
+        const std::optional<Message> reply = client->reply();
+        QVERIFY(reply);
+        QCOMPARE(*reply, Message::single(AttemptsLeftSection, encodeAttemptsLeft(left)));
+    }
+    client->send(wrong);
+    QVERIFY(client->staysSilent());
+    QCOMPARE(m_server->clients().first().attemptsLeft, 0);
+    QCOMPARE(m_server->clients().first().state, qint32(ClientEntry::AwaitingLogin));
+}
+
+void tst_ConnectionServer::repliesByKind_data()
+{
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<QVector<qint32>>("sections");
+    QTest::addColumn<QVector<qint32>>("blocks");
+    QTest::addColumn<int>("answers");
+
+    // Stored: one self-rating of each teacher and one expert answer.
+    QTest::newRow("expert") << QStringLiteral("Смирнов") << QByteArray("p2") << ExpertReply
+                            << QVector<qint32>{LessonBlock, ClassBlock} << 3;
+    QTest::newRow("teacher of additional education")
+        << QStringLiteral("Иванова") << QByteArray("p1") << OtherReply << QVector<qint32>{} << 1;
+    QTest::newRow("school teacher") << QStringLiteral("Петров") << QByteArray("p4") << OtherReply
+                                    << QVector<qint32>{ClassBlock} << 1;
+    QTest::newRow("parent") << QStringLiteral("Родитель") << QByteArray("p3") << OtherReply
+                            << QVector<qint32>{LessonBlock, ClassBlock} << 0;
+}
+
+void tst_ConnectionServer::repliesByKind()
+{
+    QFETCH(QString, login);
+    QFETCH(QByteArray, password);
+    QFETCH(QVector<qint32>, sections);
+    QFETCH(QVector<qint32>, blocks);
+    QFETCH(int, answers);
+
+    const QDate today = QDate::currentDate();
+    m_store->answers() = {answer(GoalQuestion, LessonBlock, TeacherDo, TeacherDo, today),
+                          answer(PlanQuestion, ClassBlock, SchoolTeacher, SchoolTeacher, today.addDays(-400), 0, 1),
+                          answer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, today, 0, 1)};
+    m_store->setSeasonStart(today.addDays(-30));
+
+    std::unique_ptr<TestClient> client = connectedClient();
+    QVERIFY(client);
+    client->send(loginRequest(login, password));
+    const std::optional<Message> reply = client->reply();
+    QVERIFY(reply);
+    QCOMPARE(sectionTypes(*reply), sections);
+    const QVector<QuestionBlock> sent = decodeBlockList(reply->sections.at(0).data).value();
+    QVector<qint32> sentBlocks;
+    for (const QuestionBlock &b : sent)
+        sentBlocks.append(b.id);
+    QCOMPARE(sentBlocks, blocks);
+    QCOMPARE(decodeAnswerList(reply->sections.at(1).data).value().size(), answers);
+    if (answers == 0)
+        QCOMPARE(reply->sections.at(1).data, QByteArray::fromHex("0000"));
+    QCOMPARE(m_server->clients().first().state, qint32(ClientEntry::LoggedIn));
+}
+
+void tst_ConnectionServer::expertSession()
+{
+    std::unique_ptr<TestClient> client = loggedInClient(QStringLiteral("Смирнов"), "p2");
+    QVERIFY(client);
+    QSignalSpy written(m_store.data(), &DataStore::answersWritten);
+
+    client->send(submission(SchoolTeacher, {{PlanQuestion, ClassBlock, -1}}));
+    std::optional<Message> reply = client->reply();
+    QVERIFY(reply);
+    QCOMPARE(sectionTypes(*reply), ExpertReply);
+
+    Answer stored;
+    stored.questionId = PlanQuestion;
+    stored.blockId = ClassBlock;
+    stored.group = 1;
+    stored.date = QDate::currentDate();
+    stored.value = -1;
+    stored.maxValue = 2;
+    stored.minValue = -2;
+    stored.authorId = Expert;
+    stored.subjectId = SchoolTeacher;
+    QCOMPARE(written.count(), 1);
+    QCOMPARE(fileBytes(m_store->answersPath()), encodeAnswerList({stored}).value());
+    // Only the answers file was written.
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("answer_file.bin")});
+
+    Answer shown = stored;
+    shown.questionText = QStringLiteral("План урока");
+    shown.blockName = QStringLiteral("Урок");
+    shown.authorName = QStringLiteral("Смирнов");
+    shown.subjectName = QStringLiteral("Петров");
+    QCOMPARE(decodeAnswerList(reply->sections.at(1).data).value(), QVector<Answer>{shown});
+    const QVector<TeacherEntry> progress = decodeTeacherList(reply->sections.at(2).data).value();
+    QCOMPARE(progress.size(), 2);
+    QCOMPARE(progress.at(1).id, qint32(SchoolTeacher));
+    QCOMPARE(progress.at(1).answeredBlocks, QVector<qint32>{ClassBlock});
+
+    client->send(emptyMessageBytes());
+    reply = client->reply();
+    QVERIFY(reply);
+    QCOMPARE(sectionTypes(*reply), ExpertReply);
+    QCOMPARE(decodeAnswerList(reply->sections.at(1).data).value(), QVector<Answer>{shown});
+    QCOMPARE(written.count(), 1);
+}
+
+void tst_ConnectionServer::selfRatingOverTheWire()
+{
+    std::unique_ptr<TestClient> client = loggedInClient(QStringLiteral("Петров"), "p4");
+    QVERIFY(client);
+    client->send(submission(TeacherDo, {{PlanQuestion, ClassBlock, 2}}));
+    const std::optional<Message> reply = client->reply();
+    QVERIFY(reply);
+    QCOMPARE(sectionTypes(*reply), OtherReply);
+    // The block is answered for this season: no longer offered.
+    QCOMPARE(reply->sections.at(0).data, QByteArray::fromHex("0000"));
+
+    const AnswerStore written = decodeAnswerList(fileBytes(m_store->answersPath())).value();
+    QCOMPARE(written.size(), 1);
+    QCOMPARE(written.first().authorId, qint32(SchoolTeacher));
+    QCOMPARE(written.first().subjectId, qint32(SchoolTeacher));
+    QCOMPARE(written.first().group, 1);
+}
+
+void tst_ConnectionServer::messageAcrossChunks_data()
+{
+    QTest::addColumn<int>("pauseMs");
+    QTest::newRow("chunks inside the quiet period") << 5;
+    QTest::newRow("pauses longer than the quiet period") << 80;
+}
+
+void tst_ConnectionServer::messageAcrossChunks()
+{
+    QFETCH(int, pauseMs);
+
+    std::unique_ptr<TestClient> client = connectedClient();
+    QVERIFY(client);
+    const QByteArray message = loginRequest(QStringLiteral("Смирнов"), "p2");
+    for (int i = 0; i < message.size(); i += 7) {
+        client->send(message.mid(i, 7));
+        QTest::qWait(pauseMs);
+    }
+    const std::optional<Message> reply = client->reply();
+    QVERIFY(reply);
+    QCOMPARE(sectionTypes(*reply), ExpertReply);
+    // Handled once, as one message.
+    QVERIFY(client->staysSilent(100));
+    QCOMPARE(m_server->clients().first().attemptsLeft, 3);
+}
+
+void tst_ConnectionServer::overlappingClients()
+{
+    std::unique_ptr<TestClient> first = connectedClient();
+    std::unique_ptr<TestClient> second = connectedClient();
+    QVERIFY(first && second);
+
+    const QByteArray firstLogin = loginRequest(QStringLiteral("Смирнов"), "p2");
+    first->send(firstLogin.left(10));
+    QTest::qWait(30);
+    // Arrives while the first client's message is being collected: it waits
+    // in its socket and must neither be lost nor be mixed into the first.
+    second->send(loginRequest(QStringLiteral("Иванова"), "p1"));
+    QVERIFY(second->staysSilent(100));
+    first->send(firstLogin.mid(10));
+
+    const std::optional<Message> firstReply = first->reply();
+    const std::optional<Message> secondReply = second->reply();
+    QVERIFY(firstReply && secondReply);
+    QCOMPARE(sectionTypes(*firstReply), ExpertReply);
+    QCOMPARE(sectionTypes(*secondReply), OtherReply);
+    QCOMPARE(m_server->clients().at(0).accountId, qint32(Expert));
+    QCOMPARE(m_server->clients().at(1).accountId, qint32(TeacherDo));
+}
+
+void tst_ConnectionServer::disconnectMidMessage()
+{
+    std::unique_ptr<TestClient> loggedIn = loggedInClient(QStringLiteral("Петров"), "p4");
+    std::unique_ptr<TestClient> leaving = connectedClient();
+    std::unique_ptr<TestClient> waiting = connectedClient();
+    QVERIFY(loggedIn && leaving && waiting);
+
+    leaving->send(submission(TeacherDo, {{GoalQuestion, LessonBlock, 1}}).left(12));
+    QTest::qWait(30);
+    waiting->send(loginRequest(QStringLiteral("Родитель"), "p3"));
+    leaving->socket().abort();
+
+    const std::optional<Message> reply = waiting->reply();
+    QVERIFY(reply);
+    QCOMPARE(sectionTypes(*reply), OtherReply);
+    QTRY_COMPARE(m_server->clients().size(), 2);
+    QCOMPARE(m_server->clients().at(0).accountId, qint32(SchoolTeacher));
+    QCOMPARE(m_server->clients().at(0).state, qint32(ClientEntry::LoggedIn));
+    QCOMPARE(m_server->clients().at(1).accountId, qint32(Parent));
+    QVERIFY(m_store->answers().isEmpty());
+}
+
+void tst_ConnectionServer::entriesKeepStateWhenEarlierOneLeaves()
+{
+    std::unique_ptr<TestClient> first = loggedInClient(QStringLiteral("Смирнов"), "p2");
+    std::unique_ptr<TestClient> second = connectedClient();
+    QVERIFY(first && second);
+    second->send(loginRequest(QStringLiteral("Иванова"), "bad"));
+    QVERIFY(second->reply());
+
+    first->socket().disconnectFromHost();
+    QTRY_COMPARE(m_server->clients().size(), 1);
+    const ClientEntry entry = m_server->clients().first();
+    QCOMPARE(entry.state, qint32(ClientEntry::AwaitingLogin));
+    QCOMPARE(entry.attemptsLeft, 2);
+
+    second->send(loginRequest(QStringLiteral("Иванова"), "p1"));
+    const std::optional<Message> reply = second->reply();
+    QVERIFY(reply);
+    QCOMPARE(sectionTypes(*reply), OtherReply);
+    QCOMPARE(m_server->clients().first().roleCode, 3);
+}
+
+void tst_ConnectionServer::stalledMessageGivenUp()
+{
+    std::unique_ptr<TestClient> stalled = connectedClient();
+    std::unique_ptr<TestClient> other = connectedClient();
+    QVERIFY(stalled && other);
+
+    stalled->send(loginRequest(QStringLiteral("Смирнов"), "p2").left(5));
+    QTest::qWait(30);
+    other->send(loginRequest(QStringLiteral("Родитель"), "p3"));
+    // Served once the stalled bytes are given up, two seconds after the last.
+    const std::optional<Message> reply = other->reply(5000);
+    QVERIFY(reply);
+    QCOMPARE(sectionTypes(*reply), OtherReply);
+    QVERIFY(stalled->staysSilent(50));
+    QCOMPARE(m_server->clients().size(), 2);
+}
+
+void tst_ConnectionServer::oversizedMessageDisconnects()
+{
+    std::unique_ptr<TestClient> flooding = connectedClient();
+    std::unique_ptr<TestClient> other = connectedClient();
+    QVERIFY(flooding && other);
+    QSignalSpy cut(&flooding->socket(), &QTcpSocket::disconnected);
+
+    const QByteArray huge =
+        packMessage(Message::single(AnswerBatchSection, QByteArray(int(ConnectionServer::MaxMessageSize), 'x')))
+            .value();
+    flooding->send(huge);
+    QVERIFY(cut.wait(10000));
+    QTRY_COMPARE(m_server->clients().size(), 1);
+
+    other->send(loginRequest(QStringLiteral("Родитель"), "p3"));
+    QVERIFY(other->reply());
+}
+
+void tst_ConnectionServer::manyClients()
+{
+    // More clients than a signed 8-bit position could address.
+    std::vector<std::unique_ptr<TestClient>> clients;
+    for (int i = 0; i < 140; ++i) {
+        clients.push_back(connectedClient());
+        QVERIFY(clients.back());
+    }
+    QCOMPARE(m_server->clients().size(), 140);
+
+    TestClient &last = *clients.back();
+    last.send(loginRequest(QStringLiteral("Смирнов"), "p2"));
+    const std::optional<Message> reply = last.reply();
+    QVERIFY(reply);
+    QCOMPARE(sectionTypes(*reply), ExpertReply);
+    QCOMPARE(m_server->clients().last().accountId, qint32(Expert));
+    QCOMPARE(m_server->clients().first().accountId, 0);
+}
+
+QTEST_GUILESS_MAIN(tst_ConnectionServer)
+#include "tst_connectionserver.moc"
