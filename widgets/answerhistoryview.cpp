@@ -311,6 +311,7 @@ AnswerHistoryView::AnswerHistoryView(int firstNumber, bool deletable, QWidget *p
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(d);
+    setFocusProxy(d);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 

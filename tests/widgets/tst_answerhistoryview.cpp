@@ -81,8 +81,6 @@ struct HistoryWindow
         area.show();
     }
 
-    QWidget *viewport() const { return view.verticalScrollBar()->parentWidget()->parentWidget(); }
-
     QScrollArea area;
     QWidget *container = nullptr;
     AnswerHistoryView view;
@@ -106,6 +104,7 @@ private slots:
     void emptyList();
     void cardsHaveTheHeightOfARealCard();
     void fillsTheScrollAreaWithoutOuterScrolling();
+    void embedsIntoAContainerWithoutLayout();
 };
 
 void TestAnswerHistoryView::numbersAcrossALongList_data()
@@ -137,7 +136,7 @@ void TestAnswerHistoryView::numbersAcrossALongList()
     const AnswerTestUnit *card = window.view.cardAt(row);
     QVERIFY(card);
     QVERIFY(card->isVisible());
-    QVERIFY(card->geometry().intersects(window.viewport()->rect()));
+    QVERIFY(card->geometry().intersects(window.view.rect()));
     QCOMPARE(title(card), QString::number(firstNumber + row));
     QCOMPARE(questionText(card), answers.at(row).questionText);
     QCOMPARE(card->answer(), answers.at(row));
@@ -171,7 +170,7 @@ void TestAnswerHistoryView::scrollingToTheEndShowsTheLastCardWhole()
     QVERIFY(last);
     QCOMPARE(title(last), QString::number(firstNumber + LongList - 1));
     QVERIFY(last->geometry().top() >= 0);
-    QVERIFY(last->geometry().bottom() < window.viewport()->height());
+    QVERIFY(last->geometry().bottom() < window.view.height());
     // The card above it ends above it: cards do not overlap.
     const AnswerTestUnit *before = window.view.cardAt(LongList - 2);
     QVERIFY(before);
@@ -179,6 +178,17 @@ void TestAnswerHistoryView::scrollingToTheEndShowsTheLastCardWhole()
 
     // One step back from the end still shows the last card's top part.
     bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    QVERIFY(window.view.cardAt(LongList - 1));
+
+    // Home and End on the keyboard go to either end.
+    QApplication::setActiveWindow(&window.area);
+    window.view.setFocus();
+    QTRY_VERIFY(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(title(window.view.cardAt(0)), QString::number(firstNumber));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+    QCOMPARE(bar->value(), bar->maximum());
     QVERIFY(window.view.cardAt(LongList - 1));
 }
 
@@ -320,6 +330,20 @@ void TestAnswerHistoryView::fillsTheScrollAreaWithoutOuterScrolling()
     const AnswerTestUnit *first = window.view.cardAt(0);
     QVERIFY(first);
     QVERIFY(first->width() > 600);
+}
+
+void TestAnswerHistoryView::embedsIntoAContainerWithoutLayout()
+{
+    QWidget container;
+    container.resize(400, 500);
+    AnswerHistoryView view(1, true);
+    view.embedInto(&container);
+    QVERIFY(container.layout());
+    QCOMPARE(container.layout()->contentsMargins(), QMargins());
+    QCOMPARE(view.parentWidget(), &container);
+    container.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&container));
+    QCOMPARE(view.geometry(), container.rect());
 }
 
 QTEST_MAIN(TestAnswerHistoryView)
