@@ -6,3 +6,9 @@ school_add_test(tst_chartresult
 school_add_test(tst_csvtransform
     SOURCES ${results_tests}/tst_csvtransform.cpp ${results_tests}/answerfixture.h
     LIBS clientresults)
+school_add_test(tst_resultwidgets
+    SOURCES ${results_tests}/tst_resultwidgets.cpp ${results_tests}/answerfixture.h
+    LIBS clientresults)
+school_add_test(tst_resulttab
+    SOURCES ${results_tests}/tst_resulttab.cpp ${results_tests}/answerfixture.h
+    LIBS clientresults)
