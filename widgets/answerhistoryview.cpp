@@ -30,10 +30,10 @@ public:
     explicit Private(AnswerHistoryView *view);
 
     void setAnswers(const QVector<Answer> &answers);
-    void relayout();
     void scrollToRow(int row);
     AnswerTestUnit *cardAt(int row) const;
 
+    // The answers shown, row by row.
     QVector<Answer> answers;
 
     QSize sizeHint() const override;
@@ -52,6 +52,7 @@ private:
         int y;
     };
 
+    void relayout();
     int cardWidth() const;
     int cardHeight(int row);
     int slotHeight(int row) { return cardHeight(row) + m_spacing; }
