@@ -326,7 +326,11 @@ void Server::fillAccountTab(AccountTab &tab)
         tab.user->addItem(account.name);
         tab.list->addItem(account.name);
     }
-    setAccountWidgetsEnabled(tab, !accounts.isEmpty());
+    // The first account is shown at once, so that the check box and the
+    // profile never stand for no account.
+    if (!accounts.isEmpty())
+        tab.list->setCurrentRow(0);
+    refreshAccountTab(tab);
 }
 
 void Server::setAccountWidgetsEnabled(AccountTab &tab, bool enabled)

@@ -1,0 +1,267 @@
+#include "questioneditor.h"
+#include "tst_serverfixtures.h"
+
+#include <QtTest>
+
+using namespace serverfixtures;
+
+class tst_QuestionEditor : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void addBlock_data();
+    void addBlock();
+    void hasBlockNamed_data();
+    void hasBlockNamed();
+    void deleteBlockTakesItsAnswers();
+    void deleteMissingBlockChangesNothing();
+    void newQuestion_data();
+    void newQuestion();
+    void save_data();
+    void save();
+    void saveGivesRepeatedIdAFreshOne();
+    void saveKeepsQuestionsWhoseIdsLookLikePositions();
+    void differs_data();
+    void differs();
+
+private:
+    QScopedPointer<QTemporaryDir> m_dir;
+    QScopedPointer<DataStore> m_store;
+};
+
+void tst_QuestionEditor::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+    m_store.reset(new DataStore(m_dir->path()));
+    m_store->load();
+    QVERIFY(writeAnsweredSchool(*m_store, QDate(2026, 3, 10)));
+}
+
+void tst_QuestionEditor::cleanup()
+{
+    m_store.reset();
+    m_dir.reset();
+}
+
+void tst_QuestionEditor::addBlock_data()
+{
+    QTest::addColumn<int>("group");
+    QTest::addColumn<int>("expectedIndex");
+    QTest::addColumn<qint32>("expectedId");
+
+    // Block ids in use: 10, 11, 20.
+    QTest::newRow("third block of group 0") << 0 << 2 << 0;
+    QTest::newRow("second block of group 1") << 1 << 1 << 0;
+    QTest::newRow("first block of the unused group") << 2 << 0 << 0;
+}
+
+void tst_QuestionEditor::addBlock()
+{
+    QFETCH(int, group);
+    QFETCH(int, expectedIndex);
+    QFETCH(qint32, expectedId);
+    const QByteArray answersBefore = fileBytes(m_store->answersPath());
+
+    const int index = QuestionEditor(*m_store).addBlock(group, QStringLiteral("Новый"));
+
+    QCOMPARE(index, expectedIndex);
+    const QuestionBlock &added = m_store->questions().at(group).blocks.at(index);
+    QCOMPARE(added.name, QStringLiteral("Новый"));
+    QCOMPARE(added.id, expectedId);
+    QCOMPARE(added.ordinal, expectedIndex);
+    QCOMPARE(added.active, false);
+    QCOMPARE(int(added.group), group);
+    QVERIFY(added.questions.isEmpty());
+    QCOMPARE(fileBytes(m_store->questionsPath()), expectedQuestionsFile(*m_store));
+    QCOMPARE(fileBytes(m_store->answersPath()), answersBefore);
+}
+
+void tst_QuestionEditor::hasBlockNamed_data()
+{
+    QTest::addColumn<int>("group");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("expected");
+
+    QTest::newRow("same group") << 0 << QStringLiteral("Занятие") << true;
+    QTest::newRow("inactive block counts too") << 0 << QStringLiteral("Черновик") << true;
+    QTest::newRow("other group") << 1 << QStringLiteral("Занятие") << false;
+    QTest::newRow("case differs") << 0 << QStringLiteral("занятие") << false;
+    QTest::newRow("trailing space") << 0 << QStringLiteral("Занятие ") << false;
+}
+
+void tst_QuestionEditor::hasBlockNamed()
+{
+    QFETCH(int, group);
+    QFETCH(QString, name);
+    QFETCH(bool, expected);
+    QCOMPARE(QuestionEditor(*m_store).hasBlockNamed(group, name), expected);
+}
+
+void tst_QuestionEditor::deleteBlockTakesItsAnswers()
+{
+    QVERIFY(QuestionEditor(*m_store).deleteBlock(0, 0)); // "Занятие", id 10
+
+    QCOMPARE(m_store->questions().at(0).blocks.size(), 1);
+    QCOMPARE(m_store->questions().at(0).blocks.at(0).id, qint32(HiddenBlock));
+    // Only the answer about the school teacher (block 20) stays.
+    QCOMPARE(m_store->answers().size(), 1);
+    QCOMPARE(m_store->answers().at(0), schoolAnswers(QDate(2026, 3, 10)).at(3));
+    QCOMPARE(fileBytes(m_store->answersPath()), expectedAnswersFile(*m_store));
+    QCOMPARE(fileBytes(m_store->questionsPath()), expectedQuestionsFile(*m_store));
+}
+
+void tst_QuestionEditor::deleteMissingBlockChangesNothing()
+{
+    const QuestionStore questions = m_store->questions();
+    const AnswerStore answers = m_store->answers();
+    QuestionEditor editor(*m_store);
+    QVERIFY(!editor.deleteBlock(0, 2));
+    QVERIFY(!editor.deleteBlock(0, -1));
+    QVERIFY(!editor.deleteBlock(5, 0));
+    QCOMPARE(m_store->questions(), questions);
+    QCOMPARE(m_store->answers(), answers);
+}
+
+void tst_QuestionEditor::newQuestion_data()
+{
+    QTest::addColumn<QVector<qint32>>("openIds");
+    QTest::addColumn<qint32>("expectedId");
+
+    QTest::newRow("no open rows") << QVector<qint32>{} << 0;
+    QTest::newRow("open rows hold 0 and 1") << QVector<qint32>{1, 0} << 2;
+    QTest::newRow("open rows repeat stored ids") << QVector<qint32>{100, 0} << 1;
+}
+
+void tst_QuestionEditor::newQuestion()
+{
+    QFETCH(QVector<qint32>, openIds);
+    QFETCH(qint32, expectedId);
+
+    const Question q = QuestionEditor(*m_store).newQuestion(openIds);
+
+    Question expected;
+    expected.id = expectedId;
+    expected.text = QString::number(expectedId);
+    expected.reserved = 0;
+    QCOMPARE(q, expected);
+}
+
+void tst_QuestionEditor::save_data()
+{
+    QTest::addColumn<QVector<Question>>("rows");
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<QVector<Question>>("expected");
+
+    const Question goal = question(GoalQuestion, QStringLiteral("Цель занятия ясна"), 0, 5);
+    const Question pace = question(PaceQuestion, QStringLiteral("Темп"), 0, 3, false);
+    Question goalEdited = goal;
+    goalEdited.text = QStringLiteral("Цель занятия понятна ученикам");
+    goalEdited.minValue = -2;
+    goalEdited.reserved = 7;
+    const Question added = question(0, QStringLiteral("0"), 0, 0, false);
+
+    QTest::newRow("unchanged") << QVector<Question>{goal, pace} << true
+                               << QVector<Question>{goal, pace};
+    QTest::newRow("edited in place") << QVector<Question>{goalEdited, pace} << true
+                                     << QVector<Question>{goalEdited, pace};
+    QTest::newRow("new row appended") << QVector<Question>{goal, added, pace} << true
+                                      << QVector<Question>{goal, pace, added};
+    QTest::newRow("deleted row removed") << QVector<Question>{pace} << false
+                                         << QVector<Question>{pace};
+    QTest::newRow("all rows deleted") << QVector<Question>{} << true << QVector<Question>{};
+    QTest::newRow("kept questions keep their places")
+        << QVector<Question>{pace, goal} << true << QVector<Question>{goal, pace};
+}
+
+void tst_QuestionEditor::save()
+{
+    QFETCH(QVector<Question>, rows);
+    QFETCH(bool, active);
+    QFETCH(QVector<Question>, expected);
+
+    QVERIFY(QuestionEditor(*m_store).saveBlock(0, 0, rows, active));
+
+    const QuestionBlock &saved = m_store->questions().at(0).blocks.at(0);
+    QCOMPARE(saved.questions, expected);
+    QCOMPARE(saved.active, active);
+    QCOMPARE(fileBytes(m_store->questionsPath()), expectedQuestionsFile(*m_store));
+    QVERIFY(!QuestionEditor(*m_store).differs(0, 0, saved.questions, active));
+}
+
+void tst_QuestionEditor::saveGivesRepeatedIdAFreshOne()
+{
+    const Question goal = question(GoalQuestion, QStringLiteral("Цель"), 0, 5);
+    Question twin = goal;
+    twin.text = QStringLiteral("Копия");
+
+    QVERIFY(QuestionEditor(*m_store).saveBlock(0, 0, {goal, twin}, true));
+
+    const QVector<Question> &saved = m_store->questions().at(0).blocks.at(0).questions;
+    QCOMPARE(saved.size(), 2);
+    QCOMPARE(saved.at(0), goal);
+    QCOMPARE(saved.at(1).text, QStringLiteral("Копия"));
+    QCOMPARE(saved.at(1).id, 0); // the smallest id nobody holds
+}
+
+// A question whose id equals a position already kept in this save (here id
+// 0 at position 0, id 1 at position 1) keeps its id, so the answers given to
+// it still find it.
+void tst_QuestionEditor::saveKeepsQuestionsWhoseIdsLookLikePositions()
+{
+    QuestionBlock &b = m_store->questions()[1].blocks[0];
+    b.questions = {question(5, QStringLiteral("Пятый"), 0, 5), question(0, QStringLiteral("Нулевой"), 0, 5),
+                   question(1, QStringLiteral("Первый"), 0, 5)};
+    const QVector<Question> rows = b.questions;
+
+    QVERIFY(QuestionEditor(*m_store).saveBlock(1, 0, rows, true));
+
+    QCOMPARE(m_store->questions().at(1).blocks.at(0).questions, rows);
+}
+
+void tst_QuestionEditor::differs_data()
+{
+    QTest::addColumn<QVector<Question>>("rows");
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<int>("block");
+    QTest::addColumn<bool>("expected");
+
+    const Question goal = question(GoalQuestion, QStringLiteral("Цель занятия ясна"), 0, 5);
+    const Question pace = question(PaceQuestion, QStringLiteral("Темп"), 0, 3, false);
+    auto changed = [&](std::function<void(Question &)> change) {
+        Question q = goal;
+        change(q);
+        return QVector<Question>{q, pace};
+    };
+
+    QTest::newRow("same") << QVector<Question>{goal, pace} << true << 0 << false;
+    QTest::newRow("reserved is not compared")
+        << changed([](Question &q) { q.reserved = 9; }) << true << 0 << false;
+    QTest::newRow("text") << changed([](Question &q) { q.text += QLatin1Char('!'); }) << true << 0 << true;
+    QTest::newRow("active") << changed([](Question &q) { q.active = false; }) << true << 0 << true;
+    QTest::newRow("maximum") << changed([](Question &q) { q.maxValue = 6; }) << true << 0 << true;
+    QTest::newRow("minimum") << changed([](Question &q) { q.minValue = 1; }) << true << 0 << true;
+    QTest::newRow("unknown id") << changed([](Question &q) { q.id = 7; }) << true << 0 << true;
+    QTest::newRow("block flag") << QVector<Question>{goal, pace} << false << 0 << true;
+    QTest::newRow("row missing") << QVector<Question>{goal} << true << 0 << true;
+    QTest::newRow("row added") << QVector<Question>{goal, pace, question(7, QStringLiteral("7"), 0, 0)}
+                               << true << 0 << true;
+    QTest::newRow("order does not matter") << QVector<Question>{pace, goal} << true << 0 << false;
+    QTest::newRow("no such block") << QVector<Question>{} << false << 5 << false;
+}
+
+void tst_QuestionEditor::differs()
+{
+    QFETCH(QVector<Question>, rows);
+    QFETCH(bool, active);
+    QFETCH(int, block);
+    QFETCH(bool, expected);
+    QCOMPARE(QuestionEditor(*m_store).differs(0, block, rows, active), expected);
+}
+
+QTEST_GUILESS_MAIN(tst_QuestionEditor)
+#include "tst_questioneditor.moc"
