@@ -25,7 +25,8 @@ int main(int argc, char *argv[])
 
     QPdfWriter writer(QString::fromLocal8Bit(argv[2]));
     writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(20, 18, 20, 18), QPageLayout::Millimeter);
+    // QTextDocument::print() adds margins of its own.
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     writer.setResolution(300);
     writer.setTitle(QStringLiteral("Опросник: руководство пользователя"));
     writer.setCreator(QStringLiteral("Опросник"));
