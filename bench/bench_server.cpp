@@ -190,19 +190,10 @@ int main(int argc, char *argv[])
     // Room for exactly one batch of 25 more answers.
     const AnswerStore roomForBatch = full.mid(0, DataStore::MaxListCount - QuestionsPerBlock);
     const QuestionBlock &block = store.questions()[1].blocks.first();
-    const qint32 teacher = store.accounts()[SchoolTeacherKind].first().id;
-    const QByteArray batch = batchOf25(teacher, block);
-    QVector<Answer> items;
-    for (const Question &question : block.questions) {
-        Answer answer;
-        answer.questionId = question.id;
-        answer.blockId = block.id;
-        answer.group = 1;
+    const QByteArray batch = batchOf25(store.accounts()[SchoolTeacherKind].first().id, block);
+    QVector<Answer> items = full.mid(0, QuestionsPerBlock);
+    for (Answer &answer : items)
         answer.date = QDate::currentDate();
-        answer.authorId = expert.id;
-        answer.subjectId = teacher;
-        items.append(answer);
-    }
     const auto reset = [&] { store.answers() = roomForBatch; };
 
     const double storeMs = medianMs(reset, [&] {

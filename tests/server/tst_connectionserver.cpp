@@ -13,29 +13,6 @@ using namespace fixtures;
 
 namespace {
 
-QByteArray loginRequest(const QString &login, const QByteArray &password)
-{
-    return packMessage(Message::single(LoginCredentialsSection,
-                                       encodeLoginCredentials({login, password}).value()))
-        .value();
-}
-
-QByteArray submission(qint32 subject, const QVector<AnswerItem> &items)
-{
-    AnswerBatch batch;
-    batch.subject = subject;
-    batch.items = items;
-    return packMessage(Message::single(AnswerBatchSection, encodeAnswerBatch(batch).value())).value();
-}
-
-QVector<qint32> sectionTypes(const Message &message)
-{
-    QVector<qint32> types;
-    for (const Section &section : message.sections)
-        types.append(section.type);
-    return types;
-}
-
 const QVector<qint32> ExpertReply{BlockListSection, AnswerListSection, TeacherProgressSection};
 const QVector<qint32> OtherReply{BlockListSection, AnswerListSection};
 
@@ -122,8 +99,7 @@ void tst_ConnectionServer::init()
     m_dir.reset(new QTemporaryDir);
     QVERIFY(m_dir->isValid());
     m_store.reset(new DataStore(m_dir->path()));
-    m_store->load();
-    fillSchool(*m_store);
+    loadSchool(*m_store);
     m_server.reset(new ConnectionServer(m_store.data(), 0));
     QVERIFY(m_server->listen());
 }

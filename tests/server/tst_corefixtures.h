@@ -4,6 +4,8 @@
 // Records and a small school shared by the server core tests.
 
 #include "datastore.h"
+#include "encoding.h"
+#include "message.h"
 #include "records.h"
 
 #include <QByteArray>
@@ -100,6 +102,37 @@ inline void fillSchool(DataStore &store)
         {account(SchoolTeacher, QStringLiteral("Петров"), "p4")}};
     store.answers().clear();
     store.setSeasonStart(QDate());
+}
+
+// The school in a store whose folder load() has just made.
+inline void loadSchool(DataStore &store)
+{
+    store.load();
+    fillSchool(store);
+}
+
+inline QByteArray loginRequest(const QString &login, const QByteArray &password)
+{
+    return packMessage(Message::single(LoginCredentialsSection,
+                                       encodeLoginCredentials({login, password}).value()))
+        .value();
+}
+
+inline QByteArray submission(qint32 subject, const QVector<AnswerItem> &items,
+                             qint32 sectionType = AnswerBatchSection)
+{
+    AnswerBatch batch;
+    batch.subject = subject;
+    batch.items = items;
+    return packMessage(Message::single(sectionType, encodeAnswerBatch(batch).value())).value();
+}
+
+inline QVector<qint32> sectionTypes(const Message &message)
+{
+    QVector<qint32> types;
+    for (const Section &section : message.sections)
+        types.append(section.type);
+    return types;
 }
 
 inline QByteArray fileBytes(const QString &path)

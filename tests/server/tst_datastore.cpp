@@ -253,8 +253,7 @@ void tst_DataStore::groupListBytes()
 void tst_DataStore::roundTrip()
 {
     DataStore store(m_folder);
-    store.load();
-    fillSchool(store);
+    loadSchool(store);
     store.answers() = {answer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2), 4),
                        answer(PlanQuestion, ClassBlock, SchoolTeacher, SchoolTeacher, QDate(2024, 9, 3), -2, 1)};
     store.setSeasonStart(QDate(2024, 9, 1));
@@ -318,8 +317,7 @@ void tst_DataStore::onlyChangedFileIsRewritten()
     QFETCH(int, file);
 
     DataStore store(m_folder);
-    store.load();
-    fillSchool(store);
+    loadSchool(store);
     writeAll(store);
     const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6));
     for (int f = QuestionsFile; f <= SettingsFile; ++f) {
@@ -353,8 +351,7 @@ void tst_DataStore::damagedFileSetAside()
     QFETCH(QByteArray, bytes);
 
     DataStore store(m_folder);
-    store.load();
-    fillSchool(store);
+    loadSchool(store);
     store.setSeasonStart(QDate(2024, 9, 1));
     writeAll(store);
     QVERIFY(putFile(filePath(store, file), bytes));
@@ -440,8 +437,7 @@ void tst_DataStore::writeOnFullDiskKeepsOldFile()
     QFETCH(int, file);
 
     DataStore store(m_folder);
-    store.load();
-    fillSchool(store);
+    loadSchool(store);
     writeAll(store);
     const QByteArray before = fileBytes(filePath(store, file));
     store.accounts()[ExpertKind].append(account(6, QStringLiteral("Новый эксперт"), "secret"));
@@ -468,8 +464,7 @@ void tst_DataStore::writeOnFullDiskKeepsOldFile()
 void tst_DataStore::overlongTextIsNotWritten()
 {
     DataStore store(m_folder);
-    store.load();
-    fillSchool(store);
+    loadSchool(store);
     writeAll(store);
     const QByteArray before = fileBytes(store.questionsPath());
     store.questions()[0].blocks[0].questions[0].text = QString(DataStore::MaxListCount + 1, QLatin1Char('a'));
