@@ -16,10 +16,11 @@ void WidgetLegend::setEntries(const QVector<LegendEntry> &entries)
 {
     qDeleteAll(m_rows);
     m_rows.clear();
+    // Rows go above the closing spacer, which keeps them together at the top.
     for (const LegendEntry &entry : entries) {
         auto row = new UnitWidgetLegend(this);
         row->setEntry(entry.name, entry.color);
-        layout()->addWidget(row);
+        ui->verticalLayout->insertWidget(m_rows.size(), row);
         m_rows.append(row);
     }
 }

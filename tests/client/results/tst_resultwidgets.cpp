@@ -246,7 +246,10 @@ void TestResultWidgets::legend_swatchOutlineInside()
     legend.show();
     QVERIFY(QTest::qWaitForWindowExposed(&legend));
 
+    // Rows stand together at the top, however tall the legend is.
+    QCOMPARE(legend.rows().at(0)->y(), 2);
     UnitWidgetLegend *row = legend.rows().at(1);
+    QCOMPARE(row->y(), 2 + 25 + 2);
     QCOMPARE(row->height(), 25);
     LegendColor *swatch = row->swatch();
     QCOMPARE(swatch->width(), 33);
