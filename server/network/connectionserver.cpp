@@ -42,7 +42,7 @@ QString ConnectionServer::errorString() const
     return m_server->errorString();
 }
 
-int ConnectionServer::indexOf(QTcpSocket *socket) const
+int ConnectionServer::indexOf(const QObject *socket) const
 {
     for (int i = 0; i < m_clients.size(); ++i) {
         if (m_clients.at(i).socket == socket)
@@ -64,9 +64,10 @@ void ConnectionServer::sl_newConnection()
 
 void ConnectionServer::sl_ReadClient()
 {
-    auto *socket = qobject_cast<QTcpSocket *>(sender());
-    if (indexOf(socket) < 0)
+    const int position = indexOf(sender());
+    if (position < 0)
         return;
+    QTcpSocket *socket = m_clients.at(position).socket;
     // While another client's message is collected, these bytes wait in
     // their socket; pickUpWaiting() reads them after that dispatch.
     if (m_currentClient && m_currentClient != socket)
@@ -134,10 +135,10 @@ void ConnectionServer::dropMessage(qint64 size)
 
 void ConnectionServer::sl_disconnect()
 {
-    auto *socket = qobject_cast<QTcpSocket *>(sender());
-    const int position = indexOf(socket);
+    const int position = indexOf(sender());
     if (position < 0)
         return;
+    QTcpSocket *socket = m_clients.at(position).socket;
     m_clients.removeAt(position);
     m_clients.squeeze();
     socket->deleteLater();

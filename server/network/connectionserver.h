@@ -44,7 +44,9 @@ public slots:
     void sl_readyReadEnd(const QByteArray &message);
 
 private:
-    int indexOf(QTcpSocket *socket) const;
+    // Position of the entry of `socket` (compared by address only, so a
+    // notification from a socket already gone is safe), -1 when none.
+    int indexOf(const QObject *socket) const;
     void collect(QTcpSocket *socket);
     void pickUpWaiting(int lastServed);
     void dropMessage(qint64 size);
