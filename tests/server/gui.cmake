@@ -4,3 +4,5 @@ school_add_test(tst_questioneditor SOURCES tst_questioneditor.cpp tst_serverfixt
 school_add_test(tst_accountlogic SOURCES tst_accountlogic.cpp tst_serverfixtures.h LIBS serverui)
 school_add_test(tst_historyfilter SOURCES tst_historyfilter.cpp tst_serverfixtures.h LIBS serverui)
 school_add_test(tst_season SOURCES tst_season.cpp tst_serverfixtures.h LIBS serverui)
+school_add_test(tst_serverwindow SOURCES tst_serverwindow.cpp tst_serverfixtures.h LIBS serverui)
+school_add_test(tst_serverwindow_editor SOURCES tst_serverwindow_editor.cpp tst_serverfixtures.h LIBS serverui)

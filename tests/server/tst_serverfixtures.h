@@ -18,6 +18,7 @@
 #include <QPointer>
 #include <QTextEdit>
 #include <QTimer>
+#include <QtTest>
 
 #include <functional>
 
@@ -73,29 +74,55 @@ inline QByteArray expectedAnswersFile(const DataStore &store)
     return encodeAnswerList(store.answers()).value_or(QByteArray());
 }
 
-// Runs `act` on the next modal widget (message box or dialog) as soon as it
-// is open. Returns a flag that tells whether that happened.
-inline QSharedPointer<bool> onNextModal(std::function<void(QWidget *)> act)
+// Empties the server's data folder, so that each test starts afresh.
+inline bool clearDataFolder()
 {
-    auto done = QSharedPointer<bool>::create(false);
-    auto *timer = new QTimer;
-    auto *clock = new QElapsedTimer;
-    clock->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, act, done] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (modal && modal->isVisible()) {
-            *done = true;
-            act(modal);
-        }
-        if (*done || clock->elapsed() > 5000) {
-            timer->stop();
-            timer->deleteLater();
-            delete clock;
-        }
-    });
-    timer->start(10);
-    return done;
+    QDir folder(DataStore::defaultFolder());
+    return !folder.exists() || folder.removeRecursively();
 }
+
+// Writes the answered school into the server's data folder.
+inline bool writeSchoolForServer(const QDate &today)
+{
+    DataStore store;
+    store.load();
+    return writeAnsweredSchool(store, today);
+}
+
+template<typename T>
+T *child(const QObject *root, const char *name)
+{
+    return root->findChild<T *>(QLatin1String(name));
+}
+
+// Runs an action on the next modal widget (message box or dialog) as soon as
+// it is open, polling until then. Lives in the test's scope: polling ends
+// with it, so an action never outlives the locals it writes to.
+class ModalAnswer
+{
+public:
+    explicit ModalAnswer(std::function<void(QWidget *)> act)
+        : m_act(std::move(act))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal && modal->isVisible()) {
+                m_timer.stop();
+                m_done = true;
+                m_act(modal);
+            }
+        });
+        m_timer.start(10);
+    }
+
+    // Whether a modal widget was found and the action ran.
+    bool done() const { return m_done; }
+
+private:
+    std::function<void(QWidget *)> m_act;
+    QTimer m_timer;
+    bool m_done = false;
+};
 
 inline QAbstractButton *buttonWithText(QWidget *modal, const QString &text)
 {
@@ -107,39 +134,55 @@ inline QAbstractButton *buttonWithText(QWidget *modal, const QString &text)
     return nullptr;
 }
 
-// Clicks the button of the next message box whose text is `button`, and
-// keeps what the box said in `text` (when given).
-inline QSharedPointer<bool> clickInNextBox(const QString &button, QString *text = nullptr,
-                                           QString *title = nullptr)
+// What a message box showed before a button of it was pressed.
+struct BoxSeen
 {
-    return onNextModal([button, text, title](QWidget *modal) {
-        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-            if (text)
-                *text = box->text();
-            if (title)
-                *title = box->windowTitle();
+    QString title;
+    QString text;
+    QStringList buttons;
+};
+
+// Presses the button labelled `button` of the next message box (Escape
+// when `button` is empty) and records the box in `seen`.
+inline std::function<void(QWidget *)> pressInBox(const QString &button, BoxSeen *seen = nullptr)
+{
+    return [button, seen](QWidget *modal) {
+        if (seen) {
+            seen->title = modal->windowTitle();
+            if (auto *box = qobject_cast<QMessageBox *>(modal))
+                seen->text = box->text();
+            for (QAbstractButton *b : modal->findChildren<QAbstractButton *>())
+                seen->buttons.append(b->text());
         }
-        if (QAbstractButton *b = buttonWithText(modal, button))
-            b->click();
+        QAbstractButton *target = button.isEmpty() ? nullptr : buttonWithText(modal, button);
+        if (target)
+            target->click();
         else
-            modal->close();
-    });
+            QTest::keyClick(modal, Qt::Key_Escape);
+    };
 }
 
 // Fills the next DialogUser and accepts it (or rejects it with `accept`
-// false). An empty `password` leaves the field as the dialog shows it.
-inline QSharedPointer<bool> fillNextAccountDialog(const QString &name, const QString &password,
-                                                  const QString &information, bool accept = true)
+// false). A null `password` leaves the field as the dialog shows it; the
+// name and password the dialog showed are kept in `shown`.
+inline std::function<void(QWidget *)> fillAccountDialog(const QString &name, const QString &password,
+                                                        const QString &information,
+                                                        bool accept = true,
+                                                        QStringList *shown = nullptr)
 {
-    return onNextModal([=](QWidget *modal) {
-        modal->findChild<QLineEdit *>(QStringLiteral("le_new"))->setText(name);
-        if (!password.isEmpty())
-            modal->findChild<QLineEdit *>(QStringLiteral("le_password"))->setText(password);
+    return [=](QWidget *modal) {
+        auto *nameEdit = modal->findChild<QLineEdit *>(QStringLiteral("le_new"));
+        auto *passwordEdit = modal->findChild<QLineEdit *>(QStringLiteral("le_password"));
+        if (shown)
+            *shown = QStringList{modal->windowTitle(), nameEdit->text(), passwordEdit->text()};
+        nameEdit->setText(name);
+        if (!password.isNull())
+            passwordEdit->setText(password);
         modal->findChild<QTextEdit *>(QStringLiteral("te_teacher_information"))
             ->setPlainText(information);
         const char *button = accept ? "pb_add" : "pb_cancel";
         modal->findChild<QAbstractButton *>(QLatin1String(button))->click();
-    });
+    };
 }
 
 } // namespace serverfixtures
