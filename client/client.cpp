@@ -38,8 +38,9 @@ const char HelpFile[] = "file.pdf";
 // The marker of the settings store that asks for the welcome window.
 const char WelcomeKey[] = "Temp";
 
+// Marks "Ответить" once answers have been sent.
 const char SentStyle[] = "QPushButton\n{background-color: qlineargradient(spread:pad, x1:0.5, y1:1, "
-                         "x2:0.5, y2:0, stop:0 rgba(204, 183, 144, 255)\n}\n";
+                         "x2:0.5, y2:0, stop:0 rgba(204, 183, 144, 255));\n}\n";
 
 QString exportStartFolder()
 {
@@ -52,9 +53,9 @@ QString exportStartFolder()
 
 // A control of a chart tab: both tabs use the same names up to `suffix`.
 template<typename T>
-T *chartWidget(const QObject *window, const char *name, const QString &suffix)
+T *chartWidget(const QWidget *tab, const char *name, const QString &suffix)
 {
-    return window->findChild<T *>(QLatin1String(name) + suffix);
+    return tab->findChild<T *>(QLatin1String(name) + suffix);
 }
 
 void setShown(std::initializer_list<QWidget *> widgets, bool shown)
@@ -136,21 +137,22 @@ void Client::setUpResultTabs()
 {
     // The labels of the two chart tabs are numbered apart; every other
     // control of the second tab ends in "_2".
-    const auto makeTab = [this](int group, const QString &suffix, QWidget *legendBox, QWidget *graphBox,
-                                QLabel *teacherLabel, QLabel *availableLabel, QLabel *groupLabel) {
+    const auto makeTab = [this](int group, const QWidget *tab, const QString &suffix, QWidget *legendBox,
+                                QWidget *graphBox, QLabel *teacherLabel, QLabel *availableLabel,
+                                QLabel *groupLabel) {
         ResultTabWidgets w;
-        w.blocks = chartWidget<QComboBox>(this, "cb_graph_blocks", suffix);
+        w.blocks = chartWidget<QComboBox>(tab, "cb_graph_blocks", suffix);
         w.teacherLabel = teacherLabel;
-        w.teacher = chartWidget<QComboBox>(this, "cb_graph_expert", suffix);
+        w.teacher = chartWidget<QComboBox>(tab, "cb_graph_expert", suffix);
         w.availableLabel = availableLabel;
-        w.available = chartWidget<QComboBox>(this, "cb_graph_write", suffix);
-        w.add = chartWidget<QPushButton>(this, "pb_graph_add", suffix);
+        w.available = chartWidget<QComboBox>(tab, "cb_graph_write", suffix);
+        w.add = chartWidget<QPushButton>(tab, "pb_graph_add", suffix);
         w.groupLabel = groupLabel;
-        w.group = chartWidget<QComboBox>(this, "cb_graph_group", suffix);
-        w.remove = chartWidget<QPushButton>(this, "pb_graph_del", suffix);
-        w.begin = chartWidget<QDateEdit>(this, "de_begin", suffix);
-        w.end = chartWidget<QDateEdit>(this, "de_end", suffix);
-        w.groupToggle = chartWidget<QPushButton>(this, "pb_graph_group", suffix);
+        w.group = chartWidget<QComboBox>(tab, "cb_graph_group", suffix);
+        w.remove = chartWidget<QPushButton>(tab, "pb_graph_del", suffix);
+        w.begin = chartWidget<QDateEdit>(tab, "de_begin", suffix);
+        w.end = chartWidget<QDateEdit>(tab, "de_end", suffix);
+        w.groupToggle = chartWidget<QPushButton>(tab, "pb_graph_group", suffix);
         w.legend = new WidgetLegend(legendBox);
         legendBox->layout()->addWidget(w.legend);
         w.painter = new GraphPainter(graphBox);
@@ -162,8 +164,8 @@ void Client::setUpResultTabs()
                  false);
         return new ResultTab(group, w, this);
     };
-    m_resultTab = makeTab(0, QString(), ui->w_legend, ui->w_graph, ui->label_3, ui->label_5, ui->label_6);
-    m_resultTab2 = makeTab(1, QStringLiteral("_2"), ui->w_legend_2, ui->w_graph_2, ui->label_13, ui->label_14,
+    m_resultTab = makeTab(0, ui->tab_3, QString(), ui->w_legend, ui->w_graph, ui->label_3, ui->label_5, ui->label_6);
+    m_resultTab2 = makeTab(1, ui->tab_4, QStringLiteral("_2"), ui->w_legend_2, ui->w_graph_2, ui->label_13, ui->label_14,
                            ui->label_15);
 }
 

@@ -1,0 +1,864 @@
+#include "answerhistoryview.h"
+#include "client.h"
+#include "clientprotocol.h"
+#include "messageassembler.h"
+#include "questtestunit.h"
+#include "tst_clienthelpers.h"
+#include "tst_clientfakeserver.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#define RETURN_IF_FAILED()                                                                                    \
+    do {                                                                                                       \
+        if (QTest::currentTestFailed())                                                                        \
+            return;                                                                                            \
+    } while (false)
+
+namespace {
+
+// The widget `name` of the form of `window` itself. Cards and charts inside
+// it come from other forms that reuse names such as "label_9", so widgets
+// below another of the project's own classes do not count.
+template<typename T>
+T *child(const QWidget *window, const char *name)
+{
+    for (T *found : window->findChildren<T *>(QLatin1String(name))) {
+        QObject *up = found->parent();
+        while (up != window && QByteArray(up->metaObject()->className()).startsWith('Q'))
+            up = up->parent();
+        if (up == window)
+            return found;
+    }
+    qFatal("no widget %s", name);
+}
+
+QStringList comboItems(const QComboBox *combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items.append(combo->itemText(i));
+    return items;
+}
+
+QStringList tabTitles(const QTabWidget *tabs)
+{
+    QStringList titles;
+    for (int i = 0; i < tabs->count(); ++i)
+        titles.append(tabs->tabText(i));
+    return titles;
+}
+
+// The question widgets shown, in layout order.
+QList<QuestTestUnit *> questionUnits(const Client &client)
+{
+    QList<QuestTestUnit *> units;
+    QLayout *layout = child<QWidget>(&client, "w_for_units")->layout();
+    for (int i = 0; i < layout->count(); ++i) {
+        if (auto *unit = qobject_cast<QuestTestUnit *>(layout->itemAt(i)->widget()))
+            units.append(unit);
+    }
+    return units;
+}
+
+// A school with blocks for both kinds of teacher.
+struct School
+{
+    Question q1 = makeQuestion(1, QStringLiteral("Занятия начинаются вовремя?"), 1, 5);
+    Question q2 = makeQuestion(2, QStringLiteral("Дети охотно ходят на занятия?"), 0, 10);
+    Question q3 = makeQuestion(3, QStringLiteral("Учитель объясняет понятно?"), 1, 5);
+    Question q4 = makeQuestion(4, QStringLiteral("Домашние задания посильны?"), -2, 2);
+    Question q5 = makeQuestion(5, QStringLiteral("Кабинет в порядке?"), 1, 3);
+    QuestionBlock clubs = makeBlock(0, QStringLiteral("Кружки"), 0, {q1, q2});
+    QuestionBlock events = makeBlock(1, QStringLiteral("Внеклассные мероприятия и праздники"), 0, {q5});
+    QuestionBlock lessons = makeBlock(2, QStringLiteral("Уроки"), 1, {q3, q4});
+    QuestionBlock classroom = makeBlock(3, QStringLiteral("Кабинет"), 1, {q5});
+    QVector<QuestionBlock> allBlocks = {clubs, events, lessons, classroom};
+    QVector<TeacherEntry> teachers = {makeTeacher(10, QStringLiteral("Иванова"), 0, {0}),
+                                      makeTeacher(11, QStringLiteral("Петров"), 0),
+                                      makeTeacher(12, QStringLiteral("Сидорова"), 1)};
+    QVector<Answer> answers = {
+        makeAnswer(q1, clubs, 4, 20, QStringLiteral("Эксперт"), 10, QStringLiteral("Иванова")),
+        makeAnswer(q2, clubs, 7, 20, QStringLiteral("Эксперт"), 10, QStringLiteral("Иванова")),
+        makeAnswer(q3, lessons, 5, 12, QStringLiteral("Сидорова"), 12, QStringLiteral("Сидорова"))};
+};
+
+// A fake server and a client connected to it, the login window showing.
+struct Session
+{
+    FakeServer server;
+    std::unique_ptr<Client> client;
+
+    PasswordWindow *login() const { return client->loginWindow(); }
+
+    void start()
+    {
+        QVERIFY(server.listen());
+        client = std::make_unique<Client>(QHostAddress::LocalHost, server.port());
+        client->show();
+        QTRY_VERIFY(server.hasClient());
+        QTRY_VERIFY(child<QPushButton>(login(), "pb_enter")->isVisible());
+    }
+
+    // Types a login, presses "Ввести" and checks the bytes that arrive.
+    void sendLogin(const QString &name, const QString &password)
+    {
+        child<QLineEdit>(login(), "le_login")->setText(name);
+        child<QLineEdit>(login(), "le_password")->setText(password);
+        QTest::mouseClick(child<QPushButton>(login(), "pb_enter"), Qt::LeftButton);
+        const QByteArray expected = *loginRequestBytes(LoginCredentials{name, password.toUtf8()});
+        QTRY_COMPARE(server.received(), expected);
+        server.takeReceived();
+    }
+
+    void logIn(const QString &name, const QVector<QuestionBlock> &blocks, const QVector<Answer> &answers,
+               const QVector<TeacherEntry> *teachers = nullptr)
+    {
+        start();
+        RETURN_IF_FAILED();
+        sendLogin(name, QStringLiteral("secret"));
+        RETURN_IF_FAILED();
+        server.sendDataReply(blocks, answers, teachers);
+        QTRY_VERIFY(client->isVisible());
+    }
+};
+
+} // namespace
+
+class TestClient : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void form();
+    void chartTabControls_data();
+    void chartTabControls();
+    void onlyLoginWindowAtStart();
+    void noServerKeepsWaiting();
+    void loginIsSentOnEveryPress();
+    void refusalShowsAttemptsLeft();
+    void lastRefusalEndsTheProgram();
+    void cancellingEndsTheProgram_data();
+    void cancellingEndsTheProgram();
+    void teacherReply();
+    void longBlockNameShownInFull();
+    void secondReplyKeepsTitleAndTabs();
+    void expertReply();
+    void expertChoosesKindAndTeacher();
+    void expertSendsAnswers();
+    void replyAfterSendingDropsAnsweredBlock();
+    void parentSendsNobody();
+    void emptyBlockListDisablesSending();
+    void answersAloneRemoveTheOtherTab();
+    void bothGroupsKeepBothTabs();
+    void sendingWithoutConnection();
+    void refreshSendsEmptyMessage();
+    void damagedMessageChangesNothing();
+    void messageWithPauseIsStillOneMessage();
+    void unknownSectionShowsMainWindow();
+    void historyIsRebuiltOnEveryAnswerList();
+    void welcomeWindowOncePerZero();
+    void noWelcomeWithoutZero_data();
+    void noWelcomeWithoutZero();
+    void exportWritesChosenFile();
+    void exportFailureIsReported();
+};
+
+void TestClient::init()
+{
+    QSettings(QStringLiteral("School"), QStringLiteral("Client")).clear();
+}
+
+void TestClient::form()
+{
+    Session s;
+    s.start();
+    RETURN_IF_FAILED();
+    const Client &c = *s.client;
+    QCOMPARE(c.windowTitle(), QStringLiteral("Опросник"));
+    QCOMPARE(c.size(), QSize(626, 436));
+    QVERIFY(!c.windowIcon().isNull());
+    QVERIFY(c.styleSheet().startsWith(QStringLiteral("QWidget{\ncolor: #3F220C;\nbackground-color: #FFEECC;\n}")));
+
+    auto *tabs = child<QTabWidget>(&c, "tw_main");
+    QCOMPARE(tabTitles(tabs), QStringList({QStringLiteral("Оценивание"), QStringLiteral("Результаты"),
+                                           QStringLiteral("График педагогов ДО"), QStringLiteral("График учителей")}));
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(tabs->widget(0)->objectName(), QStringLiteral("tab"));
+    QCOMPARE(tabs->widget(3)->objectName(), QStringLiteral("tab_4"));
+
+    QCOMPARE(child<QLabel>(&c, "label_17")->text(), QStringLiteral("Тестовая версия"));
+    auto *help = child<QPushButton>(&c, "pb_help");
+    QCOMPARE(help->text(), QStringLiteral("Помощь"));
+    QCOMPARE(help->minimumSize(), QSize(85, 25));
+    QCOMPARE(help->maximumSize(), QSize(85, 25));
+    QCOMPARE(help->font().pointSize(), 14);
+    auto *update = child<QPushButton>(&c, "pb_update_expert");
+    QCOMPARE(update->text(), QStringLiteral("Обновить"));
+    QCOMPARE(update->font().pointSize(), 14);
+    QVERIFY(update->minimumWidth() >= 85);
+
+    QCOMPARE(child<QGroupBox>(&c, "groupBox")->title(), QStringLiteral("Параметры"));
+    QCOMPARE(comboItems(child<QComboBox>(&c, "cb_type_user")),
+             QStringList({QStringLiteral("Педагог ДО"), QStringLiteral("Учитель")}));
+    QCOMPARE(child<QLabel>(&c, "label_10")->text(), QStringLiteral("Тип пользователя:"));
+    QCOMPARE(child<QLabel>(&c, "label_12")->text(), QStringLiteral("Педагог ДО:"));
+    QCOMPARE(child<QLabel>(&c, "label_9")->text(), QStringLiteral("Учитель:"));
+    QCOMPARE(child<QLabel>(&c, "label")->text(), QStringLiteral("Блок вопросов:"));
+    QCOMPARE(child<QPushButton>(&c, "pb_send")->text(), QStringLiteral("Ответить"));
+    QVERIFY(child<QPushButton>(&c, "pb_send")->maximumHeight() <= 22);
+    QVERIFY(child<QLabel>(&c, "l_pikto"));
+    QVERIFY(child<QWidget>(&c, "w_for_units"));
+    QVERIFY(child<QWidget>(&c, "w_for_units_history")->findChild<AnswerHistoryView *>());
+}
+
+void TestClient::chartTabControls_data()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("teacherLabel");
+    QTest::addColumn<QString>("teacherText");
+    QTest::addColumn<QString>("availableLabel");
+    QTest::addColumn<QString>("availableText");
+    QTest::addColumn<QString>("groupLabel");
+
+    QTest::newRow("teachers of additional education") << "" << "label_3" << "Оцениваемый педагог ДО"
+                                                      << "label_5" << "Доступные педагоги ДО" << "label_6";
+    QTest::newRow("school teachers") << "_2" << "label_13" << "Оцениваемый учитель" << "label_14"
+                                     << "Доступные учителя" << "label_15";
+}
+
+void TestClient::chartTabControls()
+{
+    QFETCH(QString, suffix);
+    QFETCH(QString, teacherLabel);
+    QFETCH(QString, teacherText);
+    QFETCH(QString, availableLabel);
+    QFETCH(QString, availableText);
+    QFETCH(QString, groupLabel);
+
+    Session s;
+    s.start();
+    RETURN_IF_FAILED();
+    const Client &c = *s.client;
+    const auto named = [&](const char *name) {
+        QWidget *w = c.findChild<QWidget *>(QLatin1String(name) + suffix);
+        if (!w)
+            qFatal("no widget %s%s", name, qPrintable(suffix));
+        return w;
+    };
+    const auto text = [](QWidget *w) {
+        if (auto *button = qobject_cast<QPushButton *>(w))
+            return button->text();
+        return qobject_cast<QLabel *>(w)->text();
+    };
+    QCOMPARE(text(c.findChild<QLabel *>(teacherLabel)), teacherText);
+    QCOMPARE(text(c.findChild<QLabel *>(availableLabel)), availableText);
+    QCOMPARE(text(c.findChild<QLabel *>(groupLabel)), QStringLiteral("Группа"));
+    QCOMPARE(text(named("pb_graph_add")), QStringLiteral("Добавить в группу"));
+    QCOMPARE(text(named("pb_graph_del")), QStringLiteral("Удалить из группы"));
+    QCOMPARE(text(named("pb_graph_group")), QStringLiteral("Включить режим просмотра группы"));
+    QCOMPARE(text(named("pb_graph_filter")), QStringLiteral("Применить"));
+    QCOMPARE(text(named("pb_graph_export")), QStringLiteral("Экспорт в *.csv"));
+    for (const char *name : {"cb_graph_blocks", "cb_graph_expert", "cb_graph_write", "cb_graph_group"})
+        QVERIFY(qobject_cast<QComboBox *>(named(name)));
+    for (const char *name : {"w_legend", "w_graph"})
+        QCOMPARE(named(name)->layout()->count(), 1);
+
+    // Both date fields start at today.
+    QCOMPARE(qobject_cast<QDateEdit *>(named("de_begin"))->date(), QDate::currentDate());
+    QCOMPARE(qobject_cast<QDateEdit *>(named("de_end"))->date(), QDate::currentDate());
+
+    // Nobody has logged in: the expert and group controls are hidden.
+    for (const char *name : {"cb_graph_expert", "cb_graph_write", "cb_graph_group", "pb_graph_add", "pb_graph_del",
+                             "pb_graph_group"})
+        QVERIFY2(named(name)->isHidden(), name);
+    QVERIFY(c.findChild<QLabel *>(teacherLabel)->isHidden());
+}
+
+void TestClient::onlyLoginWindowAtStart()
+{
+    Session s;
+    s.start();
+    RETURN_IF_FAILED();
+    QTRY_VERIFY(!s.client->isVisible());
+    QVERIFY(s.login()->isVisible());
+    QVERIFY(!child<QLabel>(s.login(), "l_information")->isVisible());
+}
+
+void TestClient::noServerKeepsWaiting()
+{
+    // A port that nobody listens on any more.
+    quint16 port = 0;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        port = probe.serverPort();
+    }
+    Client client(QHostAddress::LocalHost, port);
+    client.show();
+    auto *socket = client.findChild<QTcpSocket *>();
+    QVERIFY(socket);
+    QTRY_COMPARE(socket->state(), QAbstractSocket::UnconnectedState);
+    QTRY_VERIFY(!client.isVisible());
+    QVERIFY(client.loginWindow()->isVisible());
+    QVERIFY(!child<QPushButton>(client.loginWindow(), "pb_enter")->isVisible());
+    QCOMPARE(child<QLabel>(client.loginWindow(), "l_information")->text(),
+             QStringLiteral("Нет соединения с сервером."));
+}
+
+void TestClient::loginIsSentOnEveryPress()
+{
+    Session s;
+    s.start();
+    RETURN_IF_FAILED();
+    s.sendLogin(QStringLiteral("Иванова"), QStringLiteral("a1b2"));
+    RETURN_IF_FAILED();
+    s.sendLogin(QStringLiteral("Иванова"), QStringLiteral("a1b3"));
+}
+
+void TestClient::refusalShowsAttemptsLeft()
+{
+    Session s;
+    s.start();
+    RETURN_IF_FAILED();
+    s.sendLogin(QStringLiteral("user"), QStringLiteral("wrong"));
+    RETURN_IF_FAILED();
+    auto *info = child<QLabel>(s.login(), "l_information");
+    s.server.sendAttemptsLeft(2);
+    QTRY_COMPARE(info->text(), QStringLiteral("Попыток осталось: 2"));
+    QVERIFY(info->isVisible());
+    QVERIFY(s.login()->isVisible());
+    QVERIFY(!s.client->isVisible());
+    QCOMPARE(child<QLineEdit>(s.login(), "le_password")->text(), QStringLiteral("wrong"));
+
+    s.sendLogin(QStringLiteral("user"), QStringLiteral("wrong again"));
+    RETURN_IF_FAILED();
+    s.server.sendAttemptsLeft(1);
+    QTRY_COMPARE(info->text(), QStringLiteral("Попыток осталось: 1"));
+}
+
+void TestClient::lastRefusalEndsTheProgram()
+{
+    Session s;
+    s.start();
+    RETURN_IF_FAILED();
+    QSignalSpy finished(s.client.get(), &Client::sg_finished);
+    s.sendLogin(QStringLiteral("user"), QStringLiteral("wrong"));
+    RETURN_IF_FAILED();
+    s.server.sendAttemptsLeft(0);
+    QVERIFY(finished.wait());
+    QCOMPARE(finished.first().first().toInt(), 1);
+    QVERIFY(!s.client->isVisible());
+}
+
+void TestClient::cancellingEndsTheProgram_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Отмена") << "button";
+    QTest::newRow("Escape") << "escape";
+    QTest::newRow("window frame") << "close";
+}
+
+void TestClient::cancellingEndsTheProgram()
+{
+    QFETCH(QString, how);
+    Session s;
+    s.start();
+    RETURN_IF_FAILED();
+    QSignalSpy finished(s.client.get(), &Client::sg_finished);
+    if (how == QLatin1String("button"))
+        QTest::mouseClick(child<QPushButton>(s.login(), "pb_cansel"), Qt::LeftButton);
+    else if (how == QLatin1String("escape"))
+        QTest::keyClick(s.login(), Qt::Key_Escape);
+    else
+        s.login()->close();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.first().first().toInt(), 1);
+    QVERIFY(s.server.received().isEmpty());
+}
+
+void TestClient::teacherReply()
+{
+    School school;
+    Session s;
+    const QVector<QuestionBlock> blocks = {school.clubs, school.events};
+    const QVector<Answer> own = {school.answers.at(0), school.answers.at(1)};
+    s.logIn(QStringLiteral("Иванова"), blocks, own);
+    RETURN_IF_FAILED();
+    const Client &c = *s.client;
+
+    QVERIFY(!s.login()->isVisible());
+    QCOMPARE(c.windowTitle(), QStringLiteral("Опросник (пользователь: Иванова)"));
+    for (const char *hidden : {"cb_type_user", "label_10", "cb_list_teachere", "label_12", "label_9",
+                               "pb_update_expert", "cb_graph_expert", "pb_graph_group"})
+        QVERIFY2(child<QWidget>(&c, hidden)->isHidden(), hidden);
+
+    // Only blocks about teachers of additional education: the school
+    // teachers' chart tab goes.
+    QCOMPARE(tabTitles(child<QTabWidget>(&c, "tw_main")),
+             QStringList({QStringLiteral("Оценивание"), QStringLiteral("Результаты"),
+                          QStringLiteral("График педагогов ДО")}));
+
+    QCOMPARE(comboItems(child<QComboBox>(&c, "cb_list_block")), QStringList({school.clubs.name, school.events.name}));
+    const QList<QuestTestUnit *> units = questionUnits(c);
+    QCOMPARE(units.size(), 2);
+    QCOMPARE(child<QGroupBox>(units.at(0), "gb_main")->title(), QStringLiteral("1"));
+    QCOMPARE(child<QGroupBox>(units.at(1), "gb_main")->title(), QStringLiteral("2"));
+    QCOMPARE(child<QLabel>(units.at(1), "l_quest")->text(), school.q2.text);
+    QCOMPARE(child<QLabel>(units.at(1), "l_diap")->text(), QStringLiteral("[0-10]"));
+    QVERIFY(child<QPushButton>(&c, "pb_send")->isEnabled());
+
+    auto *history = c.findChild<AnswerHistoryView *>();
+    QCOMPARE(history->count(), 2);
+    QCOMPARE(history->answerAt(1), own.at(1));
+    QCOMPARE(history->numberAt(0), 0);
+    QVERIFY(!history->isDeletable());
+
+    QCOMPARE(comboItems(child<QComboBox>(&c, "cb_graph_blocks")), QStringList{school.clubs.name});
+    QCOMPARE(c.receivedData().blocks, blocks);
+    QCOMPARE(c.receivedData().answers, own);
+    QVERIFY(c.receivedData().teachers.isEmpty());
+}
+
+void TestClient::longBlockNameShownInFull()
+{
+    School school;
+    const QString name25 = QString(25, QChar(0x0431));
+    const QString name26 = QString(26, QChar(0x0431));
+    Session s;
+    s.logIn(QStringLiteral("Иванова"), {makeBlock(0, name25, 0, {school.q1}), makeBlock(1, name26, 0, {school.q2})},
+            {});
+    RETURN_IF_FAILED();
+    auto *full = child<QLabel>(s.client.get(), "l_block_dublicate");
+    QVERIFY(full->isHidden());
+    QVERIFY(full->text().isEmpty());
+    child<QComboBox>(s.client.get(), "cb_list_block")->setCurrentIndex(1);
+    QVERIFY(!full->isHidden());
+    QCOMPARE(full->text(), name26);
+    child<QComboBox>(s.client.get(), "cb_list_block")->setCurrentIndex(0);
+    QVERIFY(full->isHidden());
+}
+
+void TestClient::secondReplyKeepsTitleAndTabs()
+{
+    School school;
+    Session s;
+    s.logIn(QStringLiteral("Сидорова"), {school.lessons}, {});
+    RETURN_IF_FAILED();
+    auto *tabs = child<QTabWidget>(s.client.get(), "tw_main");
+    QCOMPARE(tabTitles(tabs), QStringList({QStringLiteral("Оценивание"), QStringLiteral("Результаты"),
+                                           QStringLiteral("График учителей")}));
+
+    QSignalSpy handled(s.client->findChild<MessageAssembler *>(), &MessageAssembler::messageReady);
+    s.server.sendDataReply({school.classroom}, {school.answers.at(2)});
+    QVERIFY(handled.wait());
+    QCOMPARE(tabs->count(), 3);
+    QCOMPARE(s.client->windowTitle(), QStringLiteral("Опросник (пользователь: Сидорова)"));
+    QCOMPARE(comboItems(child<QComboBox>(s.client.get(), "cb_list_block")), QStringList{school.classroom.name});
+}
+
+void TestClient::expertReply()
+{
+    School school;
+    Session s;
+    s.logIn(QStringLiteral("Эксперт"), school.allBlocks, school.answers, &school.teachers);
+    RETURN_IF_FAILED();
+    const Client &c = *s.client;
+
+    for (const char *shown : {"cb_type_user", "label_10", "cb_list_teachere", "label_12", "pb_update_expert",
+                              "label_3", "cb_graph_expert", "pb_graph_group", "pb_graph_group_2", "label_13",
+                              "cb_graph_expert_2"})
+        QVERIFY2(!child<QWidget>(&c, shown)->isHidden(), shown);
+    QVERIFY(child<QLabel>(&c, "label_9")->isHidden());
+    QCOMPARE(child<QTabWidget>(&c, "tw_main")->count(), 4);
+
+    QCOMPARE(comboItems(child<QComboBox>(&c, "cb_list_teachere")),
+             QStringList({QStringLiteral("Иванова"), QStringLiteral("Петров")}));
+    // Иванова has been rated on "Кружки" already.
+    QCOMPARE(comboItems(child<QComboBox>(&c, "cb_list_block")), QStringList{school.events.name});
+    QCOMPARE(questionUnits(c).size(), 1);
+    QCOMPARE(c.findChild<AnswerHistoryView *>()->count(), 3);
+    QCOMPARE(comboItems(child<QComboBox>(&c, "cb_graph_blocks")), QStringList{school.clubs.name});
+    QCOMPARE(comboItems(child<QComboBox>(&c, "cb_graph_blocks_2")), QStringList{school.lessons.name});
+}
+
+void TestClient::expertChoosesKindAndTeacher()
+{
+    School school;
+    Session s;
+    s.logIn(QStringLiteral("Эксперт"), school.allBlocks, school.answers, &school.teachers);
+    RETURN_IF_FAILED();
+    const Client &c = *s.client;
+    auto *teachers = child<QComboBox>(&c, "cb_list_teachere");
+    auto *blocks = child<QComboBox>(&c, "cb_list_block");
+
+    teachers->setCurrentIndex(1);
+    QCOMPARE(comboItems(blocks), QStringList({school.clubs.name, school.events.name}));
+    QCOMPARE(questionUnits(c).size(), 2);
+
+    child<QComboBox>(&c, "cb_type_user")->setCurrentIndex(1);
+    QVERIFY(!child<QLabel>(&c, "label_9")->isHidden());
+    QVERIFY(child<QLabel>(&c, "label_12")->isHidden());
+    QCOMPARE(comboItems(teachers), QStringList{QStringLiteral("Сидорова")});
+    QCOMPARE(comboItems(blocks), QStringList({school.lessons.name, school.classroom.name}));
+    const QList<QuestTestUnit *> units = questionUnits(c);
+    QCOMPARE(units.size(), 2);
+    QCOMPARE(child<QLabel>(units.at(0), "l_quest")->text(), school.q3.text);
+
+    child<QComboBox>(&c, "cb_type_user")->setCurrentIndex(0);
+    QVERIFY(child<QLabel>(&c, "label_9")->isHidden());
+    QCOMPARE(comboItems(teachers), QStringList({QStringLiteral("Иванова"), QStringLiteral("Петров")}));
+}
+
+void TestClient::expertSendsAnswers()
+{
+    School school;
+    Session s;
+    s.logIn(QStringLiteral("Эксперт"), school.allBlocks, school.answers, &school.teachers);
+    RETURN_IF_FAILED();
+    const Client &c = *s.client;
+    child<QComboBox>(&c, "cb_type_user")->setCurrentIndex(1);
+    child<QComboBox>(&c, "cb_list_block")->setCurrentIndex(0);
+    const QList<QuestTestUnit *> units = questionUnits(c);
+    QCOMPARE(units.size(), 2);
+    child<QSpinBox>(units.at(0), "sb_type1")->setValue(5);
+    child<QSpinBox>(units.at(1), "sb_type1")->setValue(-2);
+
+    QString shown;
+    closeNextMessageBox(&shown);
+    QTest::mouseClick(child<QPushButton>(&c, "pb_send"), Qt::LeftButton);
+    QCOMPARE(shown, QStringLiteral("Ваши ответы приняты.\nСпасибо!"));
+
+    AnswerBatch expected;
+    expected.subject = 12;
+    expected.items = {AnswerItem{school.q3.id, school.lessons.id, 5}, AnswerItem{school.q4.id, school.lessons.id, -2}};
+    QTRY_COMPARE(s.server.received(), *answerSubmissionBytes(expected));
+    QVERIFY(child<QPushButton>(&c, "pb_send")->styleSheet().contains(QStringLiteral("rgba(204, 183, 144, 255)")));
+}
+
+void TestClient::replyAfterSendingDropsAnsweredBlock()
+{
+    School school;
+    Session s;
+    s.logIn(QStringLiteral("Эксперт"), school.allBlocks, school.answers, &school.teachers);
+    RETURN_IF_FAILED();
+    const Client &c = *s.client;
+    child<QComboBox>(&c, "cb_list_teachere")->setCurrentIndex(1);
+    child<QComboBox>(&c, "cb_list_block")->setCurrentIndex(1);
+
+    // The server answers the submission with fresh data while the
+    // confirmation is still open.
+    QVector<TeacherEntry> progress = school.teachers;
+    progress[1].answeredBlocks = {school.events.id};
+    QVector<Answer> answers = school.answers;
+    answers.append(makeAnswer(school.q5, school.events, 3, 20, QStringLiteral("Эксперт"), 11, QStringLiteral("Петров")));
+    whenModalOpens([&](QWidget *box) {
+        QTRY_VERIFY(!s.server.received().isEmpty());
+        s.server.sendDataReply(school.allBlocks, answers, &progress);
+        QTRY_COMPARE(c.findChild<AnswerHistoryView *>()->count(), 4);
+        static_cast<QDialog *>(box)->done(0);
+    });
+    QTest::mouseClick(child<QPushButton>(&c, "pb_send"), Qt::LeftButton);
+
+    QTRY_COMPARE(c.findChild<AnswerHistoryView *>()->count(), 4);
+    // Петров stays chosen; the block just answered is gone for him only.
+    QCOMPARE(child<QComboBox>(&c, "cb_list_teachere")->currentText(), QStringLiteral("Петров"));
+    QCOMPARE(comboItems(child<QComboBox>(&c, "cb_list_block")), QStringList{school.clubs.name});
+    child<QComboBox>(&c, "cb_list_teachere")->setCurrentIndex(0);
+    QCOMPARE(comboItems(child<QComboBox>(&c, "cb_list_block")), QStringList{school.events.name});
+}
+
+void TestClient::parentSendsNobody()
+{
+    School school;
+    Session s;
+    s.logIn(QStringLiteral("Родитель"), school.allBlocks, {});
+    RETURN_IF_FAILED();
+    const Client &c = *s.client;
+    // A parent chooses no kind of teacher and is offered every block.
+    QVERIFY(child<QComboBox>(&c, "cb_type_user")->isHidden());
+    QCOMPARE(comboItems(child<QComboBox>(&c, "cb_list_block")),
+             QStringList({school.clubs.name, school.events.name, school.lessons.name, school.classroom.name}));
+    child<QComboBox>(&c, "cb_list_block")->setCurrentIndex(3);
+    child<QSpinBox>(questionUnits(c).at(0), "sb_type1")->setValue(2);
+
+    QString shown;
+    closeNextMessageBox(&shown);
+    QTest::mouseClick(child<QPushButton>(&c, "pb_send"), Qt::LeftButton);
+    AnswerBatch expected;
+    expected.subject = -1;
+    expected.items = {AnswerItem{school.q5.id, school.classroom.id, 2}};
+    QTRY_COMPARE(s.server.received(), *answerSubmissionBytes(expected));
+    QCOMPARE(c.findChild<AnswerHistoryView *>()->count(), 0);
+}
+
+void TestClient::emptyBlockListDisablesSending()
+{
+    Session s;
+    s.logIn(QStringLiteral("Иванова"), {}, {});
+    RETURN_IF_FAILED();
+    auto *send = child<QPushButton>(s.client.get(), "pb_send");
+    QCOMPARE(child<QComboBox>(s.client.get(), "cb_list_block")->count(), 0);
+    QVERIFY(!send->isEnabled());
+    QVERIFY(questionUnits(*s.client).isEmpty());
+    QTest::mouseClick(send, Qt::LeftButton);
+    QTest::qWait(50);
+    QVERIFY(s.server.received().isEmpty());
+    QCOMPARE(child<QTabWidget>(s.client.get(), "tw_main")->count(), 4);
+}
+
+void TestClient::answersAloneRemoveTheOtherTab()
+{
+    School school;
+    Session s;
+    s.logIn(QStringLiteral("Сидорова"), {}, {school.answers.at(2)});
+    RETURN_IF_FAILED();
+    QCOMPARE(tabTitles(child<QTabWidget>(s.client.get(), "tw_main")),
+             QStringList({QStringLiteral("Оценивание"), QStringLiteral("Результаты"), QStringLiteral("График учителей")}));
+}
+
+void TestClient::bothGroupsKeepBothTabs()
+{
+    School school;
+    Session s;
+    s.logIn(QStringLiteral("Родитель"), school.allBlocks, school.answers);
+    RETURN_IF_FAILED();
+    QCOMPARE(child<QTabWidget>(s.client.get(), "tw_main")->count(), 4);
+}
+
+void TestClient::sendingWithoutConnection()
+{
+    School school;
+    Session s;
+    s.logIn(QStringLiteral("Иванова"), {school.clubs}, {});
+    RETURN_IF_FAILED();
+    auto *socket = s.client->findChild<QTcpSocket *>();
+    s.server.dropClient();
+    QTRY_COMPARE(socket->state(), QAbstractSocket::UnconnectedState);
+
+    const QString styleBefore = child<QPushButton>(s.client.get(), "pb_send")->styleSheet();
+    QString shown;
+    closeNextMessageBox(&shown);
+    QTest::mouseClick(child<QPushButton>(s.client.get(), "pb_send"), Qt::LeftButton);
+    QCOMPARE(shown, QStringLiteral("Нет соединения с сервером."));
+    QCOMPARE(child<QPushButton>(s.client.get(), "pb_send")->styleSheet(), styleBefore);
+}
+
+void TestClient::refreshSendsEmptyMessage()
+{
+    School school;
+    Session s;
+    s.logIn(QStringLiteral("Эксперт"), school.allBlocks, school.answers, &school.teachers);
+    RETURN_IF_FAILED();
+    const Client &c = *s.client;
+    child<QComboBox>(&c, "cb_type_user")->setCurrentIndex(1);
+
+    QTest::mouseClick(child<QPushButton>(&c, "pb_update_expert"), Qt::LeftButton);
+    QTRY_COMPARE(s.server.received(), QByteArray(2, '\0'));
+
+    QVector<TeacherEntry> progress = school.teachers;
+    progress.append(makeTeacher(13, QStringLiteral("Новикова"), 1));
+    s.server.sendDataReply(school.allBlocks, {}, &progress);
+    QTRY_COMPARE(comboItems(child<QComboBox>(&c, "cb_list_teachere")),
+                 QStringList({QStringLiteral("Сидорова"), QStringLiteral("Новикова")}));
+    QCOMPARE(child<QComboBox>(&c, "cb_type_user")->currentIndex(), 1);
+    QCOMPARE(comboItems(child<QComboBox>(&c, "cb_list_block")), QStringList({school.lessons.name, school.classroom.name}));
+    QCOMPARE(c.findChild<AnswerHistoryView *>()->count(), 0);
+    QVERIFY(child<QLabel>(&c, "label_12")->isHidden());
+    QVERIFY(!child<QLabel>(&c, "label_9")->isHidden());
+}
+
+void TestClient::damagedMessageChangesNothing()
+{
+    Session s;
+    s.start();
+    RETURN_IF_FAILED();
+    QSignalSpy handled(s.client->findChild<MessageAssembler *>(), &MessageAssembler::messageReady);
+    // A block list whose count promises a block that is not there.
+    s.server.sendRaw(QByteArray::fromHex("0100" "00000000" "03000000" "04000000" "0100" "0300"));
+    QVERIFY(handled.wait());
+    QVERIFY(s.login()->isVisible());
+    QTRY_VERIFY(!s.client->isVisible());
+    QCOMPARE(s.client->windowTitle(), QStringLiteral("Опросник"));
+    QVERIFY(s.client->receivedData().blocks.isEmpty());
+}
+
+void TestClient::messageWithPauseIsStillOneMessage()
+{
+    School school;
+    Session s;
+    s.start();
+    RETURN_IF_FAILED();
+    Message reply;
+    reply.sections = {Section{0, BlockListSection, *encodeBlockList({school.clubs})},
+                      Section{0, AnswerListSection, *encodeAnswerList(school.answers)}};
+    const QByteArray bytes = *packMessage(reply);
+    s.server.sendRaw(bytes.left(40));
+    // Longer than the quiet period: the client must keep collecting.
+    QTest::qWait(3 * MessageAssembler::QuietPeriodMs);
+    QVERIFY(!s.client->isVisible() || s.client->receivedData().blocks.isEmpty());
+    s.server.sendRaw(bytes.mid(40));
+    QTRY_VERIFY(s.client->isVisible());
+    QCOMPARE(s.client->receivedData().blocks, QVector<QuestionBlock>{school.clubs});
+    QCOMPARE(s.client->receivedData().answers, school.answers);
+}
+
+void TestClient::unknownSectionShowsMainWindow()
+{
+    Session s;
+    s.start();
+    RETURN_IF_FAILED();
+    QTRY_VERIFY(!s.client->isVisible());
+    s.server.send(Message::single(42, QByteArray("??")));
+    QTRY_VERIFY(s.client->isVisible());
+    QVERIFY(!s.login()->isVisible());
+}
+
+void TestClient::historyIsRebuiltOnEveryAnswerList()
+{
+    School school;
+    Session s;
+    s.logIn(QStringLiteral("Эксперт"), school.allBlocks, school.answers, &school.teachers);
+    RETURN_IF_FAILED();
+    auto *history = s.client->findChild<AnswerHistoryView *>();
+    QCOMPARE(history->count(), 3);
+
+    s.server.sendDataReply(school.allBlocks, {school.answers.at(2)}, &school.teachers);
+    QTRY_COMPARE(history->count(), 1);
+    QCOMPARE(history->answerAt(0), school.answers.at(2));
+    // The chart block lists only ever grow.
+    QCOMPARE(child<QComboBox>(s.client.get(), "cb_graph_blocks")->count(), 1);
+}
+
+void TestClient::welcomeWindowOncePerZero()
+{
+    QSettings(QStringLiteral("School"), QStringLiteral("Client")).setValue(QStringLiteral("Temp"), QStringLiteral("0"));
+    FakeServer server;
+    QVERIFY(server.listen());
+
+    QString title;
+    QString text;
+    bool loginWindowShown = true;
+    whenModalOpens([&](QWidget *welcome) {
+        title = welcome->windowTitle();
+        text = child<QLabel>(welcome, "l_text")->text();
+        loginWindowShown = false;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            loginWindowShown = loginWindowShown || (qobject_cast<PasswordWindow *>(w) && w->isVisible());
+        static_cast<QDialog *>(welcome)->done(0);
+    });
+    {
+        Client first(QHostAddress::LocalHost, server.port());
+        QCOMPARE(title, QStringLiteral("Приветствие!"));
+        QCOMPARE(text, QStringLiteral("Здравствуйте,\nВы вошли в программу в первый раз,\n"
+                                      "поэтому предлагаем вам расслабиться и наслаждаться моментом!"));
+        QVERIFY(!loginWindowShown);
+        QVERIFY(first.loginWindow()->isVisible());
+    }
+    QCOMPARE(QSettings(QStringLiteral("School"), QStringLiteral("Client")).value(QStringLiteral("Temp")).toString(),
+             QStringLiteral("1"));
+
+    title.clear();
+    QTimer *watch = whenModalOpens([&](QWidget *modal) {
+        title = modal->windowTitle();
+        static_cast<QDialog *>(modal)->done(0);
+    });
+    Client second(QHostAddress::LocalHost, server.port());
+    QVERIFY(title.isEmpty());
+    delete watch;
+}
+
+void TestClient::noWelcomeWithoutZero_data()
+{
+    QTest::addColumn<QVariant>("temp");
+    QTest::newRow("missing") << QVariant();
+    QTest::newRow("one") << QVariant(QStringLiteral("1"));
+    QTest::newRow("empty") << QVariant(QString());
+    QTest::newRow("other text") << QVariant(QStringLiteral("00"));
+}
+
+void TestClient::noWelcomeWithoutZero()
+{
+    QFETCH(QVariant, temp);
+    if (temp.isValid())
+        QSettings(QStringLiteral("School"), QStringLiteral("Client")).setValue(QStringLiteral("Temp"), temp);
+    FakeServer server;
+    QVERIFY(server.listen());
+    QString title;
+    QTimer *watch = whenModalOpens([&](QWidget *modal) {
+        title = modal->windowTitle();
+        static_cast<QDialog *>(modal)->done(0);
+    });
+    Client client(QHostAddress::LocalHost, server.port());
+    QVERIFY(title.isEmpty());
+    QVERIFY(client.loginWindow()->isVisible());
+    delete watch;
+    QCOMPARE(QSettings(QStringLiteral("School"), QStringLiteral("Client")).value(QStringLiteral("Temp")), temp);
+}
+
+void TestClient::exportWritesChosenFile()
+{
+    School school;
+    Session s;
+    s.logIn(QStringLiteral("Эксперт"), school.allBlocks, school.answers, &school.teachers);
+    RETURN_IF_FAILED();
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("итоги"));
+
+    QString caption;
+    whenModalOpens([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        caption = modal->windowTitle();
+        dialog->selectFile(path);
+        static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+    });
+    QTest::mouseClick(child<QPushButton>(s.client.get(), "pb_graph_export"), Qt::LeftButton);
+    QCOMPARE(caption, QStringLiteral("Сохраните экспортный файл"));
+
+    // The chosen name gets the extension; the file starts with the header.
+    QFile file(path + QStringLiteral(".csv"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readLine().startsWith(QByteArray("\xed\xee\xec\xe5\xf0 \xe2\xee\xef\xf0\xee\xf1\xe0;")));
+}
+
+void TestClient::exportFailureIsReported()
+{
+    School school;
+    Session s;
+    s.logIn(QStringLiteral("Эксперт"), school.allBlocks, school.answers, &school.teachers);
+    RETURN_IF_FAILED();
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("нет такой папки/итоги.csv"));
+
+    QString shown;
+    whenModalOpens([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        dialog->selectFile(path);
+        closeNextMessageBox(&shown);
+        static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+    });
+    QTest::mouseClick(child<QPushButton>(s.client.get(), "pb_graph_export_2"), Qt::LeftButton);
+    QVERIFY2(shown.startsWith(QStringLiteral("Не удалось записать файл")), qPrintable(shown));
+    QVERIFY(!QFile::exists(path));
+}
+
+QTEST_MAIN(TestClient)
+#include "tst_client.moc"
