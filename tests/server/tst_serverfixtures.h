@@ -6,6 +6,7 @@
 
 #include "datastore.h"
 #include "encoding.h"
+#include "historyfilter.h"
 #include "tst_corefixtures.h"
 
 #include <QAbstractButton>
@@ -87,6 +88,12 @@ inline bool writeSchoolForServer(const QDate &today)
     DataStore store;
     store.load();
     return writeAnsweredSchool(store, today);
+}
+
+// How many cards the history shows without filters for the store as it is.
+inline int buildHistoryCount(const DataStore &store)
+{
+    return buildHistory(store.questions(), store.accounts(), store.answers(), {}).answers.size();
 }
 
 template<typename T>
