@@ -17,13 +17,17 @@ class FakeServer : public QObject
     Q_OBJECT
 
 public:
-    bool listen(const QHostAddress &address = QHostAddress::LocalHost, quint16 port = 0)
+    FakeServer()
     {
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
             m_client = m_server.nextPendingConnection();
             connect(m_client, &QTcpSocket::readyRead, this, [this] { m_received += m_client->readAll(); });
             emit clientConnected();
         });
+    }
+
+    bool listen(const QHostAddress &address = QHostAddress::LocalHost, quint16 port = 0)
+    {
         return m_server.listen(address, port);
     }
 
