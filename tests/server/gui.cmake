@@ -7,3 +7,4 @@ school_add_test(tst_season SOURCES tst_season.cpp tst_serverfixtures.h LIBS serv
 school_add_test(tst_serverwindow SOURCES tst_serverwindow.cpp tst_serverfixtures.h LIBS serverui)
 school_add_test(tst_serverwindow_editor SOURCES tst_serverwindow_editor.cpp tst_serverfixtures.h LIBS serverui)
 school_add_test(tst_serverwindow_accounts SOURCES tst_serverwindow_accounts.cpp tst_serverfixtures.h LIBS serverui)
+school_add_test(tst_serverwindow_history SOURCES tst_serverwindow_history.cpp tst_serverfixtures.h LIBS serverui)

@@ -1,0 +1,306 @@
+#include "answerhistoryview.h"
+#include "answertestunit.h"
+#include "server.h"
+#include "tst_serverfixtures.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace serverfixtures;
+
+// The history tab (cards, filters, deletion, refresh hint) and the new
+// season, driven through the window's widgets.
+class tst_ServerWindowHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+
+    void cardsNumberedFromOne();
+    void filter_data();
+    void filter();
+    void deleteCard_data();
+    void deleteCard();
+    void deleteAtTheEndOfALongList();
+    void outdatedCardRemovesNothing();
+    void writeRaisesHint();
+    void season_data();
+    void season();
+
+private:
+    // Shows the window on the history tab, so that its cards exist.
+    static AnswerHistoryView *showHistory(Server &w);
+    static void pressDelete(AnswerHistoryView *history, int row);
+};
+
+void tst_ServerWindowHistory::init()
+{
+    QVERIFY(clearDataFolder());
+}
+
+AnswerHistoryView *tst_ServerWindowHistory::showHistory(Server &w)
+{
+    child<QTabWidget>(&w, "tabWidget")->setCurrentIndex(4);
+    w.show();
+    if (!QTest::qWaitForWindowExposed(&w))
+        return nullptr;
+    return child<AnswerHistoryView>(&w, nullptr);
+}
+
+void tst_ServerWindowHistory::pressDelete(AnswerHistoryView *history, int row)
+{
+    history->scrollToRow(row);
+    QTRY_VERIFY(history->cardAt(row));
+    auto *button = child<QPushButton>(history->cardAt(row), "pb_delete");
+    QVERIFY(button && button->isVisible());
+    button->click();
+}
+
+void tst_ServerWindowHistory::cardsNumberedFromOne()
+{
+    QVERIFY(writeSchoolForServer(QDate::currentDate()));
+    Server w(0);
+    AnswerHistoryView *history = showHistory(w);
+    QVERIFY(history);
+    QVERIFY(history->isDeletable());
+    QCOMPARE(history->count(), 5);
+    for (int row = 0; row < history->count(); ++row)
+        QCOMPARE(history->numberAt(row), row + 1);
+    QTRY_VERIFY(history->cardAt(0));
+    QCOMPARE(child<QGroupBox>(history->cardAt(0), "groupBox")->title(), QStringLiteral("1"));
+    QCOMPARE(child<QLabel>(history->cardAt(0), "l_question_2")->text(), QStringLiteral("Цель занятия ясна"));
+}
+
+void tst_ServerWindowHistory::filter_data()
+{
+    QTest::addColumn<int>("group"); // -1: group filter off
+    QTest::addColumn<QString>("teacher"); // empty: teacher filter off
+    QTest::addColumn<QVector<int>>("shown"); // indexes into schoolAnswers()
+
+    QTest::newRow("no filter") << -1 << QString() << QVector<int>{0, 1, 2, 3, 5};
+    QTest::newRow("Иванова") << -1 << QStringLiteral("Иванова") << QVector<int>{0, 1, 5};
+    QTest::newRow("Петров") << -1 << QStringLiteral("Петров") << QVector<int>{3};
+    QTest::newRow("Педагог") << 0 << QString() << QVector<int>{1};
+    QTest::newRow("Эксперт") << 1 << QString() << QVector<int>{0, 3, 5};
+    QTest::newRow("Родитель") << 2 << QString() << QVector<int>{2};
+    QTest::newRow("Эксперт and Иванова") << 1 << QStringLiteral("Иванова") << QVector<int>{0, 5};
+}
+
+void tst_ServerWindowHistory::filter()
+{
+    QFETCH(int, group);
+    QFETCH(QString, teacher);
+    QFETCH(QVector<int>, shown);
+    const QDate today = QDate::currentDate();
+    QVERIFY(writeSchoolForServer(today));
+    Server w(0);
+    auto *history = child<AnswerHistoryView>(&w, nullptr);
+    QCOMPARE(child<QComboBox>(&w, "cb_filter_group")->count(), 3);
+
+    if (group >= 0) {
+        child<QComboBox>(&w, "cb_filter_group")->setCurrentIndex(group);
+        child<QCheckBox>(&w, "cb_filter_group_2")->setChecked(true);
+    }
+    if (!teacher.isEmpty()) {
+        auto *teachers = child<QComboBox>(&w, "cb_filter_teacher");
+        teachers->setCurrentIndex(teachers->findText(teacher));
+        QCOMPARE(teachers->currentText(), teacher);
+        child<QCheckBox>(&w, "cb_filter_teacher_2")->setChecked(true);
+    }
+    // The filters act on "Обновить" only.
+    QCOMPARE(history->count(), 5);
+    child<QPushButton>(&w, "pb_reload_filter")->click();
+
+    const QVector<Answer> all = schoolAnswers(today);
+    QCOMPARE(history->count(), shown.size());
+    for (int row = 0; row < shown.size(); ++row) {
+        QCOMPARE(history->numberAt(row), row + 1);
+        QCOMPARE(history->answerAt(row).value, all.at(shown.at(row)).value);
+        QCOMPARE(history->answerAt(row).authorId, all.at(shown.at(row)).authorId);
+    }
+}
+
+void tst_ServerWindowHistory::deleteCard_data()
+{
+    QTest::addColumn<bool>("teacherFilter");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("removed"); // index into schoolAnswers()
+
+    QTest::newRow("card 1") << false << 0 << 0;
+    QTest::newRow("card 3 of 5") << false << 2 << 2;
+    QTest::newRow("card 5, after the lost question's answer") << false << 4 << 5;
+    QTest::newRow("card 2 under the teacher filter") << true << 1 << 1;
+    QTest::newRow("card 3 under the teacher filter") << true << 2 << 5;
+}
+
+void tst_ServerWindowHistory::deleteCard()
+{
+    QFETCH(bool, teacherFilter);
+    QFETCH(int, row);
+    QFETCH(int, removed);
+    const QDate today = QDate::currentDate();
+    QVERIFY(writeSchoolForServer(today));
+    Server w(0);
+    AnswerHistoryView *history = showHistory(w);
+    QVERIFY(history);
+    if (teacherFilter) {
+        child<QComboBox>(&w, "cb_filter_teacher")->setCurrentIndex(0); // Иванова
+        child<QCheckBox>(&w, "cb_filter_teacher_2")->setChecked(true);
+        child<QPushButton>(&w, "pb_reload_filter")->click();
+    }
+    const int cards = history->count();
+    const QByteArray questionsFile = fileBytes(w.dataStore().questionsPath());
+
+    pressDelete(history, row);
+
+    QVector<Answer> expected = schoolAnswers(today);
+    expected.remove(removed);
+    QCOMPARE(w.dataStore().answers(), expected);
+    QCOMPARE(fileBytes(w.dataStore().answersPath()), expectedAnswersFile(w.dataStore()));
+    QCOMPARE(fileBytes(w.dataStore().questionsPath()), questionsFile);
+    QCOMPARE(history->count(), cards - 1);
+    for (int r = 0; r < history->count(); ++r)
+        QCOMPARE(history->numberAt(r), r + 1);
+    QVERIFY(!child<QLabel>(&w, "l_update")->isVisible());
+}
+
+void tst_ServerWindowHistory::deleteAtTheEndOfALongList()
+{
+    const QDate today = QDate::currentDate();
+    {
+        DataStore store;
+        store.load();
+        fillSchool(store);
+        for (int i = 0; i < 3000; ++i)
+            store.answers().append(answer(GoalQuestion, LessonBlock, Expert, TeacherDo, today, qint16(i % 6)));
+        store.answers()[2998].value = 42;
+        QVERIFY(store.writeAnswers() && store.writeQuestions() && store.writeAccounts());
+    }
+    Server w(0);
+    AnswerHistoryView *history = showHistory(w);
+    QVERIFY(history);
+    QCOMPARE(history->count(), 3000);
+    QCOMPARE(history->numberAt(2999), 3000);
+
+    pressDelete(history, 2998);
+
+    QCOMPARE(w.dataStore().answers().size(), 2999);
+    for (const Answer &a : w.dataStore().answers())
+        QVERIFY(a.value != 42);
+    QCOMPARE(history->count(), 2999);
+    QCOMPARE(history->numberAt(2998), 2999);
+}
+
+// Cards made before answers were removed elsewhere must not remove another
+// answer than the one they show.
+void tst_ServerWindowHistory::outdatedCardRemovesNothing()
+{
+    QVERIFY(writeSchoolForServer(QDate::currentDate()));
+    Server w(0);
+    AnswerHistoryView *history = showHistory(w);
+    QVERIFY(history);
+    history->scrollToRow(0);
+    QTRY_VERIFY(history->cardAt(1));
+    auto *button = child<QPushButton>(history->cardAt(1), "pb_delete");
+    // The store changes behind the cards' back.
+    w.dataStore().answers().removeFirst();
+    const AnswerStore before = w.dataStore().answers();
+
+    button->click();
+
+    QCOMPARE(w.dataStore().answers(), before);
+    QCOMPARE(history->count(), buildHistoryCount(w.dataStore()));
+}
+
+void tst_ServerWindowHistory::writeRaisesHint()
+{
+    const QDate today = QDate::currentDate();
+    QVERIFY(writeSchoolForServer(today));
+    Server w(0);
+    AnswerHistoryView *history = showHistory(w);
+    QVERIFY(history);
+    auto *hint = child<QLabel>(&w, "l_update");
+    auto *teachers = child<QComboBox>(&w, "cb_filter_teacher");
+    QVERIFY(!hint->isVisible());
+    QCOMPARE(teachers->count(), 2);
+
+    // Answers arrive as they do from a client: appended, then written.
+    DataStore &store = w.dataStore();
+    const qint32 newTeacher = 30;
+    store.accounts()[SchoolTeacherKind].append(account(newTeacher, QStringLiteral("Сидорова"), "s"));
+    QVERIFY(store.appendAnswers({answer(PlanQuestion, ClassBlock, Expert, newTeacher, today, 2, 1)}));
+    QVERIFY(store.writeAnswers());
+
+    QVERIFY(hint->isVisible());
+    QCOMPARE(hint->text(), QStringLiteral("Обновите"));
+    QCOMPARE(history->count(), 5); // the cards stay until "Обновить"
+    QCOMPARE(teachers->count(), 3);
+    QCOMPARE(teachers->itemText(2), QStringLiteral("Сидорова"));
+
+    // A second write lists no name twice.
+    QVERIFY(store.writeAnswers());
+    QCOMPARE(teachers->count(), 3);
+
+    child<QPushButton>(&w, "pb_reload_filter")->click();
+    QVERIFY(!hint->isVisible());
+    QCOMPARE(history->count(), 6);
+}
+
+void tst_ServerWindowHistory::season_data()
+{
+    QTest::addColumn<QString>("button"); // empty: Escape
+    QTest::addColumn<bool>("begun");
+    QTest::newRow("Да") << QStringLiteral("Да") << true;
+    QTest::newRow("Нет") << QStringLiteral("Нет") << false;
+    QTest::newRow("Escape") << QString() << false;
+}
+
+void tst_ServerWindowHistory::season()
+{
+    QFETCH(QString, button);
+    QFETCH(bool, begun);
+    const QDate today = QDate::currentDate();
+    QVERIFY(writeSchoolForServer(today));
+    Server w(0);
+    AnswerHistoryView *history = showHistory(w);
+    QVERIFY(history);
+    DataStore &store = w.dataStore();
+    const QByteArray settingsFile = fileBytes(store.settingsPath());
+    const QByteArray answersFile = fileBytes(store.answersPath());
+    const QByteArray questionsFile = fileBytes(store.questionsPath());
+    const QByteArray accountsFile = fileBytes(store.accountsPath());
+    auto *label = child<QLabel>(&w, "l_begin_season");
+    QCOMPARE(label->text(), QString());
+
+    BoxSeen seen;
+    const ModalAnswer box(pressInBox(button, &seen));
+    child<QPushButton>(&w, "pb_begin_season")->click();
+
+    QVERIFY(box.done());
+    QCOMPARE(seen.title, QStringLiteral("Ожидание ответа"));
+    QCOMPARE(seen.text, QStringLiteral("Вы уверены что хотите начать\nтестирование заново?"));
+    QCOMPARE(seen.buttons, QStringList({QStringLiteral("Да"), QStringLiteral("Нет")}));
+    if (begun) {
+        QCOMPARE(store.seasonStart(), today);
+        QCOMPARE(label->text(), today.toString(Qt::TextDate));
+        // Yesterday's answers stay, today's are gone, in memory and on disk.
+        const QVector<Answer> all = schoolAnswers(today);
+        QCOMPARE(store.answers(), QVector<Answer>({all.at(0), all.at(3), all.at(4)}));
+        QCOMPARE(fileBytes(store.settingsPath()), encodeSeasonStart(today));
+        QCOMPARE(fileBytes(store.answersPath()), expectedAnswersFile(store));
+        QCOMPARE(history->count(), 2);
+    } else {
+        QVERIFY(store.seasonStart().isNull());
+        QCOMPARE(label->text(), QString());
+        QCOMPARE(store.answers(), schoolAnswers(today));
+        QCOMPARE(fileBytes(store.settingsPath()), settingsFile);
+        QCOMPARE(fileBytes(store.answersPath()), answersFile);
+        QCOMPARE(history->count(), 5);
+    }
+    QCOMPARE(fileBytes(store.questionsPath()), questionsFile);
+    QCOMPARE(fileBytes(store.accountsPath()), accountsFile);
+}
+
+QTEST_MAIN(tst_ServerWindowHistory)
+#include "tst_serverwindow_history.moc"
