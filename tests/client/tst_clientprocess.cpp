@@ -1,0 +1,166 @@
+#include "tst_clientfakeserver.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The real client program as a child process: it ends with status 1 when
+// the server refuses the last login and when the user cancels the login.
+
+namespace {
+
+// The child's leaks are not what these tests look at; a leak report would
+// change its exit status.
+QProcessEnvironment childEnvironment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
+    env.insert(QStringLiteral("ASAN_OPTIONS"),
+               (asan.isEmpty() ? QString() : asan + QLatin1Char(':')) + QStringLiteral("detect_leaks=0"));
+    return env;
+}
+
+void writeAddressFile(const QTemporaryDir &dir, const QByteArray &line)
+{
+    QFile file(dir.filePath(QStringLiteral("setting_client.ini")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(line);
+}
+
+// Runs a command to its end and returns what it printed; empty on failure.
+QString run(const QString &program, const QStringList &arguments, const QProcessEnvironment &env, int timeoutMs)
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    if (!process.waitForFinished(timeoutMs) || process.exitCode() != 0) {
+        process.kill();
+        process.waitForFinished();
+        return QString();
+    }
+    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+class TestClientProcess : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void lastRefusalEndsWithStatusOne_data();
+    void lastRefusalEndsWithStatusOne();
+    void cancellingEndsWithStatusOne_data();
+    void cancellingEndsWithStatusOne();
+};
+
+void TestClientProcess::lastRefusalEndsWithStatusOne_data()
+{
+    QTest::addColumn<QByteArray>("addressLine");
+    QTest::newRow("address ended by a semicolon") << QByteArray("server=127.0.0.1;\n");
+    QTest::newRow("address without the semicolon") << QByteArray("server=127.0.0.1\n");
+}
+
+void TestClientProcess::lastRefusalEndsWithStatusOne()
+{
+    QFETCH(QByteArray, addressLine);
+
+    // The program always uses the server's own port; another test on this
+    // machine may hold it for a moment.
+    FakeServer server;
+    QElapsedTimer waited;
+    waited.start();
+    while (!server.listen(QHostAddress::LocalHost, ServerPort)) {
+        if (waited.elapsed() > 30000)
+            QSKIP("port 23432 stays in use by another program");
+        QTest::qWait(200);
+    }
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    writeAddressFile(dir, addressLine);
+    QProcess client;
+    client.setProcessEnvironment(childEnvironment());
+    client.setWorkingDirectory(dir.path());
+    client.start(QStringLiteral(CLIENT_BINARY), QStringList());
+    QVERIFY(client.waitForStarted());
+
+    QTRY_VERIFY_WITH_TIMEOUT(server.hasClient(), 30000);
+    server.sendAttemptsLeft(2);
+    server.sendAttemptsLeft(0);
+    // Two messages within the quiet period are one; the first count word
+    // covers only the first section, so the client must still be running.
+    QVERIFY(!client.waitForFinished(500));
+    server.sendAttemptsLeft(0);
+    QVERIFY(client.waitForFinished(30000));
+    QCOMPARE(client.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(client.exitCode(), 1);
+}
+
+void TestClientProcess::cancellingEndsWithStatusOne_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    // The login window starts with the cursor in the login field; without a
+    // connection "Ввести" is hidden, so two tabs reach "Отмена".
+    QTest::newRow("Отмена") << QStringList{QStringLiteral("Tab"), QStringLiteral("Tab"), QStringLiteral("space")};
+    QTest::newRow("Escape") << QStringList{QStringLiteral("Escape")};
+}
+
+void TestClientProcess::cancellingEndsWithStatusOne()
+{
+    QFETCH(QStringList, keys);
+
+    // Keys can only reach the window of another process on a real display.
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    const QString xdotool = QStandardPaths::findExecutable(QStringLiteral("xdotool"));
+    if (xvfb.isEmpty() || xdotool.isEmpty())
+        QSKIP("needs Xvfb and xdotool");
+
+    int display = 120;
+    while (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(display)))
+        ++display;
+    const QString displayName = QStringLiteral(":%1").arg(display);
+    QProcess server;
+    server.start(xvfb, {displayName, QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1024x768x24"),
+                        QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    QVERIFY(server.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)), 10000);
+
+    QProcessEnvironment env = childEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), displayName);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+
+    // No address file: no connection, the login window waits.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QProcess client;
+    client.setProcessEnvironment(env);
+    client.setWorkingDirectory(dir.path());
+    client.start(QStringLiteral(CLIENT_BINARY), QStringList());
+    QVERIFY(client.waitForStarted());
+
+    const QString window = run(xdotool,
+                               {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
+                                QStringLiteral("Опросник. Введите пароль")},
+                               env, 30000)
+                               .section(QLatin1Char('\n'), 0, 0);
+    QVERIFY2(!window.isEmpty(), "the login window did not appear");
+    run(xdotool, {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}, env, 10000);
+    run(xdotool, QStringList{QStringLiteral("key")} + keys, env, 10000);
+
+    const bool ended = client.waitForFinished(20000);
+    if (!ended)
+        client.kill();
+    server.terminate();
+    server.waitForFinished();
+    QVERIFY(ended);
+    QCOMPARE(client.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(client.exitCode(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestClientProcess)
+#include "tst_clientprocess.moc"
