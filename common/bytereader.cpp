@@ -80,8 +80,7 @@ QString ByteReader::readText()
     if (!p)
         return QString();
     QString text(units, Qt::Uninitialized);
-    for (int i = 0; i < units; ++i)
-        text[i] = QChar(qFromLittleEndian<quint16>(p + 2 * i));
+    qFromLittleEndian<quint16>(p, units, text.data());
     return text;
 }
 

@@ -1,5 +1,6 @@
 #include "bytewriter.h"
 
+#include <QSysInfo>
 #include <QtEndian>
 
 ByteWriter::ByteWriter(int expectedSize)
@@ -65,6 +66,11 @@ void ByteWriter::writeText(const QString &text)
     writeCount(text.size());
     if (text.size() > MaxCount)
         return;
+    if (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+        // UTF-16 units are already little-endian in memory: copy them at once.
+        m_data.append(reinterpret_cast<const char *>(text.utf16()), 2 * text.size());
+        return;
+    }
     for (QChar c : text)
         writeU16(c.unicode());
 }
