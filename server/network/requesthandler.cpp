@@ -221,9 +221,10 @@ QVector<Answer> RequestHandler::answerList(const Account &account, int kind, con
     };
 
     // Answers about an account that no longer exists leave the store; the
-    // answers file follows with its next write.
+    // answers file follows with its next write. A parent's answer names no
+    // subject at all (-1): it is about nobody who vanished and stays stored.
     const auto vanished = [&](const Answer &answer) {
-        return chosen(answer) && !index.account(answer.subjectId);
+        return chosen(answer) && answer.subjectId >= 0 && !index.account(answer.subjectId);
     };
     const AnswerStore &stored = std::as_const(m_store).answers();
     if (std::any_of(stored.begin(), stored.end(), vanished)) {
@@ -237,14 +238,15 @@ QVector<Answer> RequestHandler::answerList(const Account &account, int kind, con
             continue;
         // An answer whose question no longer exists is not shown anywhere.
         const StoreIndex::QuestionRef *ref = index.question(answer.questionId);
-        if (!ref)
+        const Account *subject = index.account(answer.subjectId);
+        if (!ref || !subject)
             continue;
         Answer copy = answer;
         copy.questionText = ref->question->text;
         copy.blockName = ref->block->name;
         if (const Account *author = index.account(answer.authorId))
             copy.authorName = author->name;
-        copy.subjectName = index.account(answer.subjectId)->name;
+        copy.subjectName = subject->name;
         sent.append(copy);
     }
     return sent;

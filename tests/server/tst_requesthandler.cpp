@@ -419,8 +419,8 @@ void tst_RequestHandler::answerWithoutAuthorKeepsName()
 void tst_RequestHandler::answerWithoutSubjectLeavesStore()
 {
     const Answer kept = answer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2));
-    m_store->answers() = {answer(GoalQuestion, LessonBlock, Expert, 77, QDate(2024, 9, 2)), kept,
-                          answer(PlanQuestion, ClassBlock, Parent, -1, QDate(2024, 9, 3), 0, 1)};
+    const Answer byParent = answer(PlanQuestion, ClassBlock, Parent, -1, QDate(2024, 9, 3), 0, 1);
+    m_store->answers() = {answer(GoalQuestion, LessonBlock, Expert, 77, QDate(2024, 9, 2)), kept, byParent};
     QSignalSpy written(m_store.data(), &DataStore::answersWritten);
 
     // A teacher's reply chooses only self-ratings and removes nothing.
@@ -432,7 +432,8 @@ void tst_RequestHandler::answerWithoutSubjectLeavesStore()
     const QVector<Answer> sent = answersIn(m_handler->handle(entry, loginRequest(QStringLiteral("Смирнов"), "p2")));
     QCOMPARE(sent.size(), 1);
     QCOMPARE(sent.first().subjectId, qint32(TeacherDo));
-    QCOMPARE(m_store->answers(), AnswerStore{kept});
+    // A parent's answer names no subject: it is not sent, but stays stored.
+    QCOMPARE(m_store->answers(), (AnswerStore{kept, byParent}));
     // The file learns of it with its next write.
     QCOMPARE(written.count(), 0);
 }
