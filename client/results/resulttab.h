@@ -51,9 +51,11 @@ public:
     ~ResultTab() override;
 
     // After every received answer list: grows the block list, refills the
-    // block combo box and applies.
+    // block combo box (the chosen block stays chosen) and applies.
     void rebuild(const QVector<Answer> &answers);
 
+    // `index` is the block combo box's new current index. The teacher
+    // chosen before stays chosen when the new block has answers about them.
     void blockChosen(int index);
     void addToGroup();
     void removeFromGroup();
