@@ -8,6 +8,8 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -176,6 +178,7 @@ private slots:
     void welcomeWindowOncePerZero();
     void noWelcomeWithoutZero_data();
     void noWelcomeWithoutZero();
+    void helpOpensTheDocument();
     void exportWritesChosenFile();
     void exportFailureIsReported();
 };
@@ -810,6 +813,33 @@ void TestClient::noWelcomeWithoutZero()
     QVERIFY(client.loginWindow()->isVisible());
     delete watch;
     QCOMPARE(QSettings(QStringLiteral("School"), QStringLiteral("Client")).value(QStringLiteral("Temp")), temp);
+}
+
+// Stands in for the desktop's document viewer.
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+};
+
+void TestClient::helpOpensTheDocument()
+{
+    UrlRecorder viewer;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "open");
+    Session s;
+    s.logIn(QStringLiteral("Иванова"), {}, {});
+    RETURN_IF_FAILED();
+    auto *help = child<QPushButton>(s.client.get(), "pb_help");
+    QTest::mouseClick(help, Qt::LeftButton);
+    QTest::mouseClick(help, Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    const QUrl document = QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("file.pdf")));
+    QCOMPARE(viewer.opened, (QList<QUrl>{document, document}));
 }
 
 void TestClient::exportWritesChosenFile()
