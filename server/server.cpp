@@ -18,14 +18,14 @@
 
 namespace {
 
-const char *const SaveStyleClean =
-    "QPushButton{\nborder: 1px solid #ACACAC;\nbackground-color: qlineargradient(spread:pad, "
-    "x1:0.5, y1:1, x2:0.5, y2:0, stop:0 rgba(240, 240, 240, 255), stop:1 rgba(229, 229, 229, "
-    "255))\n}\n";
-const char *const SaveStyleChanged =
-    "QPushButton{\nborder: 1px solid #ACACAC;\nbackground-color: qlineargradient(spread:pad, "
-    "x1:0.5, y1:1, x2:0.5, y2:0, stop:0 rgba(240, 240, 240, 255), stop:1 rgba(226, 158, 158, "
-    "255))\n}\n";
+const char *const SaveStyleClean
+    = "QPushButton{\nborder: 1px solid #ACACAC;\nbackground-color: qlineargradient(spread:pad, "
+      "x1:0.5, y1:1, x2:0.5, y2:0, stop:0 rgba(240, 240, 240, 255), stop:1 rgba(229, 229, 229, "
+      "255))\n}\n";
+const char *const SaveStyleChanged
+    = "QPushButton{\nborder: 1px solid #ACACAC;\nbackground-color: qlineargradient(spread:pad, "
+      "x1:0.5, y1:1, x2:0.5, y2:0, stop:0 rgba(240, 240, 240, 255), stop:1 rgba(226, 158, 158, "
+      "255))\n}\n";
 
 // Block names this long are repeated in full under the combo box.
 constexpr int LongBlockName = 26;
@@ -60,15 +60,36 @@ Server::Server(quint16 port, QWidget *parent)
     // DialogUser.
     const QList<QWidget *> hidden = {
         ui->l_block_dublicate,
-        ui->label_13, ui->cb_teacher_user, ui->label_14, ui->line_3, ui->label_16,
-        ui->le_teachere_new, ui->pb_run_password_teacher, ui->pb_teacher_generate,
-        ui->le_teachere_new_password, ui->label_6,
-        ui->label_20, ui->cb_teacher_user_2, ui->label_21, ui->line_7, ui->label_22,
-        ui->le_teachere_new_2, ui->pb_run_password_teacher_2, ui->pb_teacher_generate_2,
-        ui->le_teachere_new_password_2, ui->label_8,
-        ui->label_17, ui->cb_expert_user, ui->label_18, ui->line_5, ui->label_19,
-        ui->le_expert_new, ui->pb_run_password_expert, ui->pb_expert_generate,
-        ui->le_expert_new_password, ui->label_7,
+        ui->label_13,
+        ui->cb_teacher_user,
+        ui->label_14,
+        ui->line_3,
+        ui->label_16,
+        ui->le_teachere_new,
+        ui->pb_run_password_teacher,
+        ui->pb_teacher_generate,
+        ui->le_teachere_new_password,
+        ui->label_6,
+        ui->label_20,
+        ui->cb_teacher_user_2,
+        ui->label_21,
+        ui->line_7,
+        ui->label_22,
+        ui->le_teachere_new_2,
+        ui->pb_run_password_teacher_2,
+        ui->pb_teacher_generate_2,
+        ui->le_teachere_new_password_2,
+        ui->label_8,
+        ui->label_17,
+        ui->cb_expert_user,
+        ui->label_18,
+        ui->line_5,
+        ui->label_19,
+        ui->le_expert_new,
+        ui->pb_run_password_expert,
+        ui->pb_expert_generate,
+        ui->le_expert_new_password,
+        ui->label_7,
         ui->w_warnings,
     };
     for (QWidget *w : hidden)
@@ -89,8 +110,7 @@ Server::Server(quint16 port, QWidget *parent)
         qDebug().noquote() << QStringLiteral("Unable to start the server: %1.").arg(reason);
         sl_showWarning(tr("Не удалось открыть порт %1 (%2). Клиенты не могут подключиться к "
                           "серверу: закройте программу, занявшую порт, и перезапустите сервер.")
-                           .arg(port)
-                           .arg(reason));
+                           .arg(QString::number(port), reason));
     }
 
     ui->l_begin_season->setText(m_store.seasonStart().toString(Qt::TextDate));
@@ -186,7 +206,7 @@ QVector<Question> Server::rowQuestions() const
 bool Server::rowsDiffer()
 {
     return QuestionEditor(m_store).differs(currentGroup(), currentBlock(), rowQuestions(),
-                 ui->cb_edit_block_activation->isChecked());
+                                           ui->cb_edit_block_activation->isChecked());
 }
 
 void Server::on_cb_edit_group_currentIndexChanged(int index)
@@ -335,8 +355,8 @@ void Server::fillAccountTab(AccountTab &tab)
 
 void Server::setAccountWidgetsEnabled(AccountTab &tab, bool enabled)
 {
-    const QList<QWidget *> widgets = {tab.user,     tab.remove, tab.apply,
-                                      tab.generate, tab.active, tab.information};
+    const QList<QWidget *> widgets
+        = {tab.user, tab.remove, tab.apply, tab.generate, tab.active, tab.information};
     for (QWidget *w : widgets)
         w->setEnabled(enabled);
 }
@@ -472,32 +492,104 @@ void Server::pollAccountRows()
     }
 }
 
-void Server::on_pb_delete_teacher_clicked() { deleteAccount(m_tabs[TeacherTab]); }
-void Server::on_pb_teacher_add_clicked() { addAccount(m_tabs[TeacherTab]); }
-void Server::on_cb_teacher_user_currentIndexChanged(int index) { selectAccountByName(m_tabs[TeacherTab], index); }
-void Server::on_lw_teacher_currentRowChanged(int row) { showAccount(m_tabs[TeacherTab], row); }
-void Server::on_pb_teacher_generate_clicked() { generatePassword(m_tabs[TeacherTab]); }
-void Server::on_pb_run_password_teacher_clicked() { applyAccount(m_tabs[TeacherTab]); }
-void Server::on_cb_teacher_activition_stateChanged(int state) { setAccountActive(m_tabs[TeacherTab], state); }
-void Server::on_pb_teacher_edit_clicked() { editAccount(m_tabs[TeacherTab]); }
+void Server::on_pb_delete_teacher_clicked()
+{
+    deleteAccount(m_tabs[TeacherTab]);
+}
+void Server::on_pb_teacher_add_clicked()
+{
+    addAccount(m_tabs[TeacherTab]);
+}
+void Server::on_cb_teacher_user_currentIndexChanged(int index)
+{
+    selectAccountByName(m_tabs[TeacherTab], index);
+}
+void Server::on_lw_teacher_currentRowChanged(int row)
+{
+    showAccount(m_tabs[TeacherTab], row);
+}
+void Server::on_pb_teacher_generate_clicked()
+{
+    generatePassword(m_tabs[TeacherTab]);
+}
+void Server::on_pb_run_password_teacher_clicked()
+{
+    applyAccount(m_tabs[TeacherTab]);
+}
+void Server::on_cb_teacher_activition_stateChanged(int state)
+{
+    setAccountActive(m_tabs[TeacherTab], state);
+}
+void Server::on_pb_teacher_edit_clicked()
+{
+    editAccount(m_tabs[TeacherTab]);
+}
 
-void Server::on_pb_delete_teacher_2_clicked() { deleteAccount(m_tabs[SchoolTeacherTab]); }
-void Server::on_pb_teacher_add_2_clicked() { addAccount(m_tabs[SchoolTeacherTab]); }
-void Server::on_cb_teacher_user_2_currentIndexChanged(int index) { selectAccountByName(m_tabs[SchoolTeacherTab], index); }
-void Server::on_lw_teachere_2_currentRowChanged(int row) { showAccount(m_tabs[SchoolTeacherTab], row); }
-void Server::on_pb_teacher_generate_2_clicked() { generatePassword(m_tabs[SchoolTeacherTab]); }
-void Server::on_pb_run_password_teacher_2_clicked() { applyAccount(m_tabs[SchoolTeacherTab]); }
-void Server::on_cb_teacher_activition_2_stateChanged(int state) { setAccountActive(m_tabs[SchoolTeacherTab], state); }
-void Server::on_pb_teacher_edit_2_clicked() { editAccount(m_tabs[SchoolTeacherTab]); }
+void Server::on_pb_delete_teacher_2_clicked()
+{
+    deleteAccount(m_tabs[SchoolTeacherTab]);
+}
+void Server::on_pb_teacher_add_2_clicked()
+{
+    addAccount(m_tabs[SchoolTeacherTab]);
+}
+void Server::on_cb_teacher_user_2_currentIndexChanged(int index)
+{
+    selectAccountByName(m_tabs[SchoolTeacherTab], index);
+}
+void Server::on_lw_teachere_2_currentRowChanged(int row)
+{
+    showAccount(m_tabs[SchoolTeacherTab], row);
+}
+void Server::on_pb_teacher_generate_2_clicked()
+{
+    generatePassword(m_tabs[SchoolTeacherTab]);
+}
+void Server::on_pb_run_password_teacher_2_clicked()
+{
+    applyAccount(m_tabs[SchoolTeacherTab]);
+}
+void Server::on_cb_teacher_activition_2_stateChanged(int state)
+{
+    setAccountActive(m_tabs[SchoolTeacherTab], state);
+}
+void Server::on_pb_teacher_edit_2_clicked()
+{
+    editAccount(m_tabs[SchoolTeacherTab]);
+}
 
-void Server::on_pb_expert_delete_clicked() { deleteAccount(m_tabs[ExpertTab]); }
-void Server::on_pb_expert_add_clicked() { addAccount(m_tabs[ExpertTab]); }
-void Server::on_cb_expert_user_currentIndexChanged(int index) { selectAccountByName(m_tabs[ExpertTab], index); }
-void Server::on_lw_expert_currentRowChanged(int row) { showAccount(m_tabs[ExpertTab], row); }
-void Server::on_pb_expert_generate_clicked() { generatePassword(m_tabs[ExpertTab]); }
-void Server::on_pb_run_password_expert_clicked() { applyAccount(m_tabs[ExpertTab]); }
-void Server::on_cb_expert_activition_stateChanged(int state) { setAccountActive(m_tabs[ExpertTab], state); }
-void Server::on_pb_expert_edit_clicked() { editAccount(m_tabs[ExpertTab]); }
+void Server::on_pb_expert_delete_clicked()
+{
+    deleteAccount(m_tabs[ExpertTab]);
+}
+void Server::on_pb_expert_add_clicked()
+{
+    addAccount(m_tabs[ExpertTab]);
+}
+void Server::on_cb_expert_user_currentIndexChanged(int index)
+{
+    selectAccountByName(m_tabs[ExpertTab], index);
+}
+void Server::on_lw_expert_currentRowChanged(int row)
+{
+    showAccount(m_tabs[ExpertTab], row);
+}
+void Server::on_pb_expert_generate_clicked()
+{
+    generatePassword(m_tabs[ExpertTab]);
+}
+void Server::on_pb_run_password_expert_clicked()
+{
+    applyAccount(m_tabs[ExpertTab]);
+}
+void Server::on_cb_expert_activition_stateChanged(int state)
+{
+    setAccountActive(m_tabs[ExpertTab], state);
+}
+void Server::on_pb_expert_edit_clicked()
+{
+    editAccount(m_tabs[ExpertTab]);
+}
 
 // ---- History ---------------------------------------------------------------
 
@@ -509,8 +601,8 @@ void Server::rebuildHistory()
         filter.authorKind = ui->cb_filter_group->currentIndex();
     if (ui->cb_filter_teacher_2->checkState() == Qt::Checked)
         filter.teacher = ui->cb_filter_teacher->currentText();
-    const HistoryList list =
-        buildHistory(m_store.questions(), m_store.accounts(), m_store.answers(), filter);
+    const HistoryList list
+        = buildHistory(m_store.questions(), m_store.accounts(), m_store.answers(), filter);
     m_historyIndexes = list.storeIndexes;
     m_historySource = m_store.answers();
     m_history->setAnswers(list.answers);

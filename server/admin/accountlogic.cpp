@@ -10,8 +10,7 @@
 
 AccountLogic::AccountLogic(DataStore &store)
     : m_store(store)
-{
-}
+{ }
 
 QByteArray AccountLogic::generatePassword()
 {
@@ -100,8 +99,8 @@ bool AccountLogic::apply(int kind, const QString &name, const QString &password,
                          const QString &information)
 {
     QVector<Account> &list = m_store.accounts()[kind];
-    const auto it = std::find_if(list.begin(), list.end(),
-                                 [&](const Account &a) { return a.name == name; });
+    const auto it
+        = std::find_if(list.begin(), list.end(), [&](const Account &a) { return a.name == name; });
     if (it == list.end())
         return false;
     if (!password.isEmpty())

@@ -27,8 +27,7 @@ bool sameEditedFields(const Question &a, const Question &b)
 
 QuestionEditor::QuestionEditor(DataStore &store)
     : m_store(store)
-{
-}
+{ }
 
 const QuestionBlock *QuestionEditor::block(int group, int block) const
 {

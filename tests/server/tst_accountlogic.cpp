@@ -11,7 +11,6 @@ class tst_AccountLogic : public QObject
 
 private slots:
     void init();
-    void cleanup();
 
     void generatedPasswordsAreSixHexDigits();
     void generatedPasswordsVary();
@@ -29,23 +28,15 @@ private slots:
     void apply();
 
 private:
-    QScopedPointer<QTemporaryDir> m_dir;
-    QScopedPointer<DataStore> m_store;
+    DataStore &store() { return m_school->store; }
+
+    QScopedPointer<TemporarySchool> m_school;
 };
 
 void tst_AccountLogic::init()
 {
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(m_dir->isValid());
-    m_store.reset(new DataStore(m_dir->path()));
-    m_store->load();
-    QVERIFY(writeAnsweredSchool(*m_store, QDate(2026, 3, 10)));
-}
-
-void tst_AccountLogic::cleanup()
-{
-    m_store.reset();
-    m_dir.reset();
+    m_school.reset(new TemporarySchool(QDate(2026, 3, 10)));
+    QVERIFY(m_school->ok);
 }
 
 void tst_AccountLogic::generatedPasswordsAreSixHexDigits()
@@ -86,7 +77,7 @@ void tst_AccountLogic::kindCodes()
 void tst_AccountLogic::addTakesSmallestFreeId()
 {
     // Ids 1..5 are in use.
-    AccountLogic logic(*m_store);
+    AccountLogic logic(store());
     Account entered;
     entered.name = QStringLiteral("Новиков");
     QCOMPARE(logic.add(ExpertKind, entered), 2);
@@ -97,7 +88,7 @@ void tst_AccountLogic::addTakesSmallestFreeId()
     QVERIFY(logic.remove(TeacherDoKind, 0)); // id 1
     logic.add(SchoolTeacherKind, entered);
     QCOMPARE(logic.accounts(SchoolTeacherKind).last().id, 1);
-    QCOMPARE(fileBytes(m_store->accountsPath()), expectedAccountsFile(*m_store));
+    QCOMPARE(fileBytes(store().accountsPath()), expectedAccountsFile(store()));
 }
 
 void tst_AccountLogic::addKeepsOnlyEnteredFields()
@@ -111,7 +102,7 @@ void tst_AccountLogic::addKeepsOnlyEnteredFields()
     entered.information = QStringLiteral("Хореография");
     entered.note = QStringLiteral("заметка");
 
-    const int row = AccountLogic(*m_store).add(SchoolTeacherKind, entered);
+    const int row = AccountLogic(store()).add(SchoolTeacherKind, entered);
 
     Account expected;
     expected.id = 0;
@@ -119,29 +110,29 @@ void tst_AccountLogic::addKeepsOnlyEnteredFields()
     expected.password = entered.password;
     expected.kindCode = 5;
     expected.information = entered.information;
-    QCOMPARE(m_store->accounts().at(SchoolTeacherKind).at(row), expected);
+    QCOMPARE(store().accounts().at(SchoolTeacherKind).at(row), expected);
 }
 
 void tst_AccountLogic::editKeepsOtherFields()
 {
-    Account before = m_store->accounts().at(ExpertKind).at(0);
+    Account before = store().accounts().at(ExpertKind).at(0);
     before.note = QStringLiteral("старое");
     before.reserved = 11;
-    m_store->accounts()[ExpertKind][0] = before;
+    store().accounts()[ExpertKind][0] = before;
     Account entered;
     entered.name = QStringLiteral("Смирнова");
     entered.password = "ffee00";
     entered.information = QStringLiteral("Методист");
     entered.active = false;
 
-    QVERIFY(AccountLogic(*m_store).edit(ExpertKind, 0, entered));
+    QVERIFY(AccountLogic(store()).edit(ExpertKind, 0, entered));
 
     Account expected = before;
     expected.name = entered.name;
     expected.password = entered.password;
     expected.information = entered.information;
-    QCOMPARE(m_store->accounts().at(ExpertKind).at(0), expected);
-    QCOMPARE(fileBytes(m_store->accountsPath()), expectedAccountsFile(*m_store));
+    QCOMPARE(store().accounts().at(ExpertKind).at(0), expected);
+    QCOMPARE(fileBytes(store().accountsPath()), expectedAccountsFile(store()));
 }
 
 void tst_AccountLogic::remove_data()
@@ -151,12 +142,12 @@ void tst_AccountLogic::remove_data()
     QTest::addColumn<QVector<int>>("remainingAnswers"); // indexes into schoolAnswers()
 
     QTest::newRow("teacher: answers about her, her self-rating too")
-        << int(TeacherDoKind) << 0 << QVector<int>{2, 3};
+        << int(TeacherDoKind) << 0 << QVector<int> {2, 3};
     QTest::newRow("school teacher: answers about him")
-        << int(SchoolTeacherKind) << 0 << QVector<int>{0, 1, 2, 4, 5};
-    QTest::newRow("expert: answers he gave") << int(ExpertKind) << 0 << QVector<int>{1, 2, 5};
-    QTest::newRow("expert without answers of his own... but with one")
-        << int(ExpertKind) << 1 << QVector<int>{0, 1, 2, 3, 4};
+        << int(SchoolTeacherKind) << 0 << QVector<int> {0, 1, 2, 4, 5};
+    QTest::newRow("expert: answers he gave") << int(ExpertKind) << 0 << QVector<int> {1, 2, 5};
+    QTest::newRow("second expert: the answer he gave goes")
+        << int(ExpertKind) << 1 << QVector<int> {0, 1, 2, 3, 4};
 }
 
 void tst_AccountLogic::remove()
@@ -164,20 +155,20 @@ void tst_AccountLogic::remove()
     QFETCH(int, kind);
     QFETCH(int, row);
     QFETCH(QVector<int>, remainingAnswers);
-    const qint32 id = m_store->accounts().at(kind).at(row).id;
-    const int accountsBefore = m_store->accounts().at(kind).size();
+    const qint32 id = store().accounts().at(kind).at(row).id;
+    const int accountsBefore = store().accounts().at(kind).size();
 
-    QVERIFY(AccountLogic(*m_store).remove(kind, row));
+    QVERIFY(AccountLogic(store()).remove(kind, row));
 
     const QVector<Answer> all = schoolAnswers(QDate(2026, 3, 10));
     QVector<Answer> expected;
     for (int i : remainingAnswers)
         expected.append(all.at(i));
-    QCOMPARE(m_store->answers(), expected);
-    QCOMPARE(m_store->accounts().at(kind).size(), accountsBefore - 1);
-    QVERIFY(!findAccount(m_store->accounts(), id).isValid());
-    QCOMPARE(fileBytes(m_store->answersPath()), expectedAnswersFile(*m_store));
-    QCOMPARE(fileBytes(m_store->accountsPath()), expectedAccountsFile(*m_store));
+    QCOMPARE(store().answers(), expected);
+    QCOMPARE(store().accounts().at(kind).size(), accountsBefore - 1);
+    QVERIFY(!findAccount(store().accounts(), id).isValid());
+    QCOMPARE(fileBytes(store().answersPath()), expectedAnswersFile(store()));
+    QCOMPARE(fileBytes(store().accountsPath()), expectedAccountsFile(store()));
 }
 
 void tst_AccountLogic::outOfRangeRowsChangeNothing_data()
@@ -190,25 +181,25 @@ void tst_AccountLogic::outOfRangeRowsChangeNothing_data()
 void tst_AccountLogic::outOfRangeRowsChangeNothing()
 {
     QFETCH(int, row);
-    const AccountStore accounts = m_store->accounts();
-    const AnswerStore answers = m_store->answers();
-    AccountLogic logic(*m_store);
+    const AccountStore accounts = store().accounts();
+    const AnswerStore answers = store().answers();
+    AccountLogic logic(store());
     QVERIFY(!logic.edit(TeacherDoKind, row, Account()));
     QVERIFY(!logic.remove(TeacherDoKind, row));
     QVERIFY(!logic.setActive(TeacherDoKind, row, false));
-    QCOMPARE(m_store->accounts(), accounts);
-    QCOMPARE(m_store->answers(), answers);
+    QCOMPARE(store().accounts(), accounts);
+    QCOMPARE(store().answers(), answers);
 }
 
 void tst_AccountLogic::setActive()
 {
-    AccountLogic logic(*m_store);
+    AccountLogic logic(store());
     QVERIFY(logic.setActive(ExpertKind, 1, true));
-    QVERIFY(m_store->accounts().at(ExpertKind).at(1).active);
-    QCOMPARE(fileBytes(m_store->accountsPath()), expectedAccountsFile(*m_store));
+    QVERIFY(store().accounts().at(ExpertKind).at(1).active);
+    QCOMPARE(fileBytes(store().accountsPath()), expectedAccountsFile(store()));
     QVERIFY(logic.setActive(ExpertKind, 1, false));
-    QVERIFY(!m_store->accounts().at(ExpertKind).at(1).active);
-    QCOMPARE(fileBytes(m_store->accountsPath()), expectedAccountsFile(*m_store));
+    QVERIFY(!store().accounts().at(ExpertKind).at(1).active);
+    QCOMPARE(fileBytes(store().accountsPath()), expectedAccountsFile(store()));
 }
 
 void tst_AccountLogic::apply_data()
@@ -234,15 +225,15 @@ void tst_AccountLogic::apply()
     QFETCH(QByteArray, expectedPassword);
     // A second expert of the same name: only the first one is changed.
     Account twin = account(8, QStringLiteral("Смирнов"), "twin");
-    m_store->accounts()[ExpertKind].append(twin);
+    store().accounts()[ExpertKind].append(twin);
 
-    QCOMPARE(AccountLogic(*m_store).apply(ExpertKind, name, password, found, QStringLiteral("Инфо")),
+    QCOMPARE(AccountLogic(store()).apply(ExpertKind, name, password, found, QStringLiteral("Инфо")),
              found);
 
-    const Account &first = m_store->accounts().at(ExpertKind).at(0);
+    const Account &first = store().accounts().at(ExpertKind).at(0);
     QCOMPARE(first.password, expectedPassword);
     QCOMPARE(first.information, found ? QStringLiteral("Инфо") : QString());
-    QCOMPARE(m_store->accounts().at(ExpertKind).at(2), twin);
+    QCOMPARE(store().accounts().at(ExpertKind).at(2), twin);
 }
 
 QTEST_GUILESS_MAIN(tst_AccountLogic)

@@ -40,15 +40,15 @@ void tst_HistoryFilter::filters_data()
     QTest::addColumn<QVector<int>>("storeIndexes");
 
     // Answer 4 names a question that no longer exists and is never shown.
-    QTest::newRow("no filter") << -1 << QString() << QVector<int>{0, 1, 2, 3, 5};
-    QTest::newRow("teacher") << -1 << QStringLiteral("Иванова") << QVector<int>{0, 1, 5};
-    QTest::newRow("other teacher") << -1 << QStringLiteral("Петров") << QVector<int>{3};
-    QTest::newRow("unknown teacher") << -1 << QStringLiteral("Никто") << QVector<int>{};
-    QTest::newRow("authors are teachers") << int(TeacherDoKind) << QString() << QVector<int>{1};
-    QTest::newRow("authors are experts") << int(ExpertKind) << QString() << QVector<int>{0, 3, 5};
-    QTest::newRow("authors are parents") << int(ParentKind) << QString() << QVector<int>{2};
+    QTest::newRow("no filter") << -1 << QString() << QVector<int> {0, 1, 2, 3, 5};
+    QTest::newRow("teacher") << -1 << QStringLiteral("Иванова") << QVector<int> {0, 1, 5};
+    QTest::newRow("other teacher") << -1 << QStringLiteral("Петров") << QVector<int> {3};
+    QTest::newRow("unknown teacher") << -1 << QStringLiteral("Никто") << QVector<int> {};
+    QTest::newRow("authors are teachers") << int(TeacherDoKind) << QString() << QVector<int> {1};
+    QTest::newRow("authors are experts") << int(ExpertKind) << QString() << QVector<int> {0, 3, 5};
+    QTest::newRow("authors are parents") << int(ParentKind) << QString() << QVector<int> {2};
     QTest::newRow("experts about one teacher")
-        << int(ExpertKind) << QStringLiteral("Иванова") << QVector<int>{0, 5};
+        << int(ExpertKind) << QStringLiteral("Иванова") << QVector<int> {0, 5};
 }
 
 void tst_HistoryFilter::filters()
@@ -57,7 +57,8 @@ void tst_HistoryFilter::filters()
     QFETCH(QString, teacher);
     QFETCH(QVector<int>, storeIndexes);
 
-    const HistoryList list = buildHistory(m_questions, m_accounts, m_answers, {authorKind, teacher});
+    const HistoryList list
+        = buildHistory(m_questions, m_accounts, m_answers, {authorKind, teacher});
 
     QCOMPARE(list.storeIndexes, storeIndexes);
     QCOMPARE(list.answers.size(), storeIndexes.size());

@@ -11,7 +11,6 @@ class tst_QuestionEditor : public QObject
 
 private slots:
     void init();
-    void cleanup();
 
     void addBlock_data();
     void addBlock();
@@ -29,23 +28,15 @@ private slots:
     void differs();
 
 private:
-    QScopedPointer<QTemporaryDir> m_dir;
-    QScopedPointer<DataStore> m_store;
+    DataStore &store() { return m_school->store; }
+
+    QScopedPointer<TemporarySchool> m_school;
 };
 
 void tst_QuestionEditor::init()
 {
-    m_dir.reset(new QTemporaryDir);
-    QVERIFY(m_dir->isValid());
-    m_store.reset(new DataStore(m_dir->path()));
-    m_store->load();
-    QVERIFY(writeAnsweredSchool(*m_store, QDate(2026, 3, 10)));
-}
-
-void tst_QuestionEditor::cleanup()
-{
-    m_store.reset();
-    m_dir.reset();
+    m_school.reset(new TemporarySchool(QDate(2026, 3, 10)));
+    QVERIFY(m_school->ok);
 }
 
 void tst_QuestionEditor::addBlock_data()
@@ -65,20 +56,20 @@ void tst_QuestionEditor::addBlock()
     QFETCH(int, group);
     QFETCH(int, expectedIndex);
     QFETCH(qint32, expectedId);
-    const QByteArray answersBefore = fileBytes(m_store->answersPath());
+    const QByteArray answersBefore = fileBytes(store().answersPath());
 
-    const int index = QuestionEditor(*m_store).addBlock(group, QStringLiteral("Новый"));
+    const int index = QuestionEditor(store()).addBlock(group, QStringLiteral("Новый"));
 
     QCOMPARE(index, expectedIndex);
-    const QuestionBlock &added = m_store->questions().at(group).blocks.at(index);
+    const QuestionBlock &added = store().questions().at(group).blocks.at(index);
     QCOMPARE(added.name, QStringLiteral("Новый"));
     QCOMPARE(added.id, expectedId);
     QCOMPARE(added.ordinal, expectedIndex);
     QCOMPARE(added.active, false);
     QCOMPARE(int(added.group), group);
     QVERIFY(added.questions.isEmpty());
-    QCOMPARE(fileBytes(m_store->questionsPath()), expectedQuestionsFile(*m_store));
-    QCOMPARE(fileBytes(m_store->answersPath()), answersBefore);
+    QCOMPARE(fileBytes(store().questionsPath()), expectedQuestionsFile(store()));
+    QCOMPARE(fileBytes(store().answersPath()), answersBefore);
 }
 
 void tst_QuestionEditor::hasBlockNamed_data()
@@ -99,32 +90,32 @@ void tst_QuestionEditor::hasBlockNamed()
     QFETCH(int, group);
     QFETCH(QString, name);
     QFETCH(bool, expected);
-    QCOMPARE(QuestionEditor(*m_store).hasBlockNamed(group, name), expected);
+    QCOMPARE(QuestionEditor(store()).hasBlockNamed(group, name), expected);
 }
 
 void tst_QuestionEditor::deleteBlockTakesItsAnswers()
 {
-    QVERIFY(QuestionEditor(*m_store).deleteBlock(0, 0)); // "Занятие", id 10
+    QVERIFY(QuestionEditor(store()).deleteBlock(0, 0)); // "Занятие", id 10
 
-    QCOMPARE(m_store->questions().at(0).blocks.size(), 1);
-    QCOMPARE(m_store->questions().at(0).blocks.at(0).id, qint32(HiddenBlock));
+    QCOMPARE(store().questions().at(0).blocks.size(), 1);
+    QCOMPARE(store().questions().at(0).blocks.at(0).id, qint32(HiddenBlock));
     // Only the answer about the school teacher (block 20) stays.
-    QCOMPARE(m_store->answers().size(), 1);
-    QCOMPARE(m_store->answers().at(0), schoolAnswers(QDate(2026, 3, 10)).at(3));
-    QCOMPARE(fileBytes(m_store->answersPath()), expectedAnswersFile(*m_store));
-    QCOMPARE(fileBytes(m_store->questionsPath()), expectedQuestionsFile(*m_store));
+    QCOMPARE(store().answers().size(), 1);
+    QCOMPARE(store().answers().at(0), schoolAnswers(QDate(2026, 3, 10)).at(3));
+    QCOMPARE(fileBytes(store().answersPath()), expectedAnswersFile(store()));
+    QCOMPARE(fileBytes(store().questionsPath()), expectedQuestionsFile(store()));
 }
 
 void tst_QuestionEditor::deleteMissingBlockChangesNothing()
 {
-    const QuestionStore questions = m_store->questions();
-    const AnswerStore answers = m_store->answers();
-    QuestionEditor editor(*m_store);
+    const QuestionStore questions = store().questions();
+    const AnswerStore answers = store().answers();
+    QuestionEditor editor(store());
     QVERIFY(!editor.deleteBlock(0, 2));
     QVERIFY(!editor.deleteBlock(0, -1));
     QVERIFY(!editor.deleteBlock(5, 0));
-    QCOMPARE(m_store->questions(), questions);
-    QCOMPARE(m_store->answers(), answers);
+    QCOMPARE(store().questions(), questions);
+    QCOMPARE(store().answers(), answers);
 }
 
 void tst_QuestionEditor::newQuestion_data()
@@ -132,9 +123,9 @@ void tst_QuestionEditor::newQuestion_data()
     QTest::addColumn<QVector<qint32>>("openIds");
     QTest::addColumn<qint32>("expectedId");
 
-    QTest::newRow("no open rows") << QVector<qint32>{} << 0;
-    QTest::newRow("open rows hold 0 and 1") << QVector<qint32>{1, 0} << 2;
-    QTest::newRow("open rows repeat stored ids") << QVector<qint32>{100, 0} << 1;
+    QTest::newRow("no open rows") << QVector<qint32> {} << 0;
+    QTest::newRow("open rows hold 0 and 1") << QVector<qint32> {1, 0} << 2;
+    QTest::newRow("open rows repeat stored ids") << QVector<qint32> {100, 0} << 1;
 }
 
 void tst_QuestionEditor::newQuestion()
@@ -142,7 +133,7 @@ void tst_QuestionEditor::newQuestion()
     QFETCH(QVector<qint32>, openIds);
     QFETCH(qint32, expectedId);
 
-    const Question q = QuestionEditor(*m_store).newQuestion(openIds);
+    const Question q = QuestionEditor(store()).newQuestion(openIds);
 
     Question expected;
     expected.id = expectedId;
@@ -165,17 +156,17 @@ void tst_QuestionEditor::save_data()
     goalEdited.reserved = 7;
     const Question added = question(0, QStringLiteral("0"), 0, 0, false);
 
-    QTest::newRow("unchanged") << QVector<Question>{goal, pace} << true
-                               << QVector<Question>{goal, pace};
-    QTest::newRow("edited in place") << QVector<Question>{goalEdited, pace} << true
-                                     << QVector<Question>{goalEdited, pace};
-    QTest::newRow("new row appended") << QVector<Question>{goal, added, pace} << true
-                                      << QVector<Question>{goal, pace, added};
-    QTest::newRow("deleted row removed") << QVector<Question>{pace} << false
-                                         << QVector<Question>{pace};
-    QTest::newRow("all rows deleted") << QVector<Question>{} << true << QVector<Question>{};
+    QTest::newRow("unchanged") << QVector<Question> {goal, pace} << true
+                               << QVector<Question> {goal, pace};
+    QTest::newRow("edited in place")
+        << QVector<Question> {goalEdited, pace} << true << QVector<Question> {goalEdited, pace};
+    QTest::newRow("new row appended")
+        << QVector<Question> {goal, added, pace} << true << QVector<Question> {goal, pace, added};
+    QTest::newRow("deleted row removed")
+        << QVector<Question> {pace} << false << QVector<Question> {pace};
+    QTest::newRow("all rows deleted") << QVector<Question> {} << true << QVector<Question> {};
     QTest::newRow("kept questions keep their places")
-        << QVector<Question>{pace, goal} << true << QVector<Question>{goal, pace};
+        << QVector<Question> {pace, goal} << true << QVector<Question> {goal, pace};
 }
 
 void tst_QuestionEditor::save()
@@ -184,13 +175,13 @@ void tst_QuestionEditor::save()
     QFETCH(bool, active);
     QFETCH(QVector<Question>, expected);
 
-    QVERIFY(QuestionEditor(*m_store).saveBlock(0, 0, rows, active));
+    QVERIFY(QuestionEditor(store()).saveBlock(0, 0, rows, active));
 
-    const QuestionBlock &saved = m_store->questions().at(0).blocks.at(0);
+    const QuestionBlock &saved = store().questions().at(0).blocks.at(0);
     QCOMPARE(saved.questions, expected);
     QCOMPARE(saved.active, active);
-    QCOMPARE(fileBytes(m_store->questionsPath()), expectedQuestionsFile(*m_store));
-    QVERIFY(!QuestionEditor(*m_store).differs(0, 0, saved.questions, active));
+    QCOMPARE(fileBytes(store().questionsPath()), expectedQuestionsFile(store()));
+    QVERIFY(!QuestionEditor(store()).differs(0, 0, saved.questions, active));
 }
 
 void tst_QuestionEditor::saveGivesRepeatedIdAFreshOne()
@@ -199,9 +190,9 @@ void tst_QuestionEditor::saveGivesRepeatedIdAFreshOne()
     Question twin = goal;
     twin.text = QStringLiteral("Копия");
 
-    QVERIFY(QuestionEditor(*m_store).saveBlock(0, 0, {goal, twin}, true));
+    QVERIFY(QuestionEditor(store()).saveBlock(0, 0, {goal, twin}, true));
 
-    const QVector<Question> &saved = m_store->questions().at(0).blocks.at(0).questions;
+    const QVector<Question> &saved = store().questions().at(0).blocks.at(0).questions;
     QCOMPARE(saved.size(), 2);
     QCOMPARE(saved.at(0), goal);
     QCOMPARE(saved.at(1).text, QStringLiteral("Копия"));
@@ -213,14 +204,15 @@ void tst_QuestionEditor::saveGivesRepeatedIdAFreshOne()
 // it still find it.
 void tst_QuestionEditor::saveKeepsQuestionsWhoseIdsLookLikePositions()
 {
-    QuestionBlock &b = m_store->questions()[1].blocks[0];
-    b.questions = {question(5, QStringLiteral("Пятый"), 0, 5), question(0, QStringLiteral("Нулевой"), 0, 5),
-                   question(1, QStringLiteral("Первый"), 0, 5)};
+    QuestionBlock &b = store().questions()[1].blocks[0];
+    b.questions
+        = {question(5, QStringLiteral("Пятый"), 0, 5), question(0, QStringLiteral("Нулевой"), 0, 5),
+           question(1, QStringLiteral("Первый"), 0, 5)};
     const QVector<Question> rows = b.questions;
 
-    QVERIFY(QuestionEditor(*m_store).saveBlock(1, 0, rows, true));
+    QVERIFY(QuestionEditor(store()).saveBlock(1, 0, rows, true));
 
-    QCOMPARE(m_store->questions().at(1).blocks.at(0).questions, rows);
+    QCOMPARE(store().questions().at(1).blocks.at(0).questions, rows);
 }
 
 void tst_QuestionEditor::differs_data()
@@ -235,23 +227,25 @@ void tst_QuestionEditor::differs_data()
     auto changed = [&](std::function<void(Question &)> change) {
         Question q = goal;
         change(q);
-        return QVector<Question>{q, pace};
+        return QVector<Question> {q, pace};
     };
 
-    QTest::newRow("same") << QVector<Question>{goal, pace} << true << 0 << false;
+    QTest::newRow("same") << QVector<Question> {goal, pace} << true << 0 << false;
     QTest::newRow("reserved is not compared")
         << changed([](Question &q) { q.reserved = 9; }) << true << 0 << false;
-    QTest::newRow("text") << changed([](Question &q) { q.text += QLatin1Char('!'); }) << true << 0 << true;
+    QTest::newRow("text") << changed([](Question &q) { q.text += QLatin1Char('!'); }) << true << 0
+                          << true;
     QTest::newRow("active") << changed([](Question &q) { q.active = false; }) << true << 0 << true;
     QTest::newRow("maximum") << changed([](Question &q) { q.maxValue = 6; }) << true << 0 << true;
     QTest::newRow("minimum") << changed([](Question &q) { q.minValue = 1; }) << true << 0 << true;
     QTest::newRow("unknown id") << changed([](Question &q) { q.id = 7; }) << true << 0 << true;
-    QTest::newRow("block flag") << QVector<Question>{goal, pace} << false << 0 << true;
-    QTest::newRow("row missing") << QVector<Question>{goal} << true << 0 << true;
-    QTest::newRow("row added") << QVector<Question>{goal, pace, question(7, QStringLiteral("7"), 0, 0)}
+    QTest::newRow("block flag") << QVector<Question> {goal, pace} << false << 0 << true;
+    QTest::newRow("row missing") << QVector<Question> {goal} << true << 0 << true;
+    QTest::newRow("row added") << QVector<Question> {goal, pace,
+                                                     question(7, QStringLiteral("7"), 0, 0)}
                                << true << 0 << true;
-    QTest::newRow("order does not matter") << QVector<Question>{pace, goal} << true << 0 << false;
-    QTest::newRow("no such block") << QVector<Question>{} << false << 5 << false;
+    QTest::newRow("order does not matter") << QVector<Question> {pace, goal} << true << 0 << false;
+    QTest::newRow("no such block") << QVector<Question> {} << false << 5 << false;
 }
 
 void tst_QuestionEditor::differs()
@@ -260,7 +254,7 @@ void tst_QuestionEditor::differs()
     QFETCH(bool, active);
     QFETCH(int, block);
     QFETCH(bool, expected);
-    QCOMPARE(QuestionEditor(*m_store).differs(0, block, rows, active), expected);
+    QCOMPARE(QuestionEditor(store()).differs(0, block, rows, active), expected);
 }
 
 QTEST_GUILESS_MAIN(tst_QuestionEditor)

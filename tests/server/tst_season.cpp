@@ -23,8 +23,8 @@ void tst_Season::beginSeason_data()
     // The answers are dated 2000-01-01 ("today" of the school) and the day
     // before; 2000-01-01 is Julian day 2451545.
     QTest::newRow("on the day of the answers")
-        << QDate(2000, 1, 1) << QVector<int>{0, 3, 4} << QByteArray::fromHex("5968250000000000");
-    QTest::newRow("the day after") << QDate(2000, 1, 2) << QVector<int>{0, 1, 2, 3, 4, 5}
+        << QDate(2000, 1, 1) << QVector<int> {0, 3, 4} << QByteArray::fromHex("5968250000000000");
+    QTest::newRow("the day after") << QDate(2000, 1, 2) << QVector<int> {0, 1, 2, 3, 4, 5}
                                    << QByteArray::fromHex("5a68250000000000");
 }
 
@@ -33,12 +33,10 @@ void tst_Season::beginSeason()
     QFETCH(QDate, today);
     QFETCH(QVector<int>, remaining);
     QFETCH(QByteArray, settingsFile);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    DataStore store(dir.path());
-    store.load();
     const QDate answersDay(2000, 1, 1);
-    QVERIFY(writeAnsweredSchool(store, answersDay));
+    TemporarySchool school(answersDay);
+    QVERIFY(school.ok);
+    DataStore &store = school.store;
     const QByteArray questionsFile = fileBytes(store.questionsPath());
     const QByteArray accountsFile = fileBytes(store.accountsPath());
     QSignalSpy hints(&store, &DataStore::answersWritten);
@@ -59,7 +57,7 @@ void tst_Season::beginSeason()
     QCOMPARE(fileBytes(store.accountsPath()), accountsFile);
 
     // A restart finds the new season and no answer of today.
-    DataStore restarted(dir.path());
+    DataStore restarted(school.dir.path());
     restarted.load();
     QCOMPARE(restarted.seasonStart(), today);
     QCOMPARE(restarted.answers(), expected);

@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTextEdit>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -59,6 +60,21 @@ inline bool writeAnsweredSchool(DataStore &store, const QDate &today)
         && store.writeSettings();
 }
 
+// A data store in a temporary folder, holding the answered school.
+struct TemporarySchool
+{
+    explicit TemporarySchool(const QDate &today)
+        : store(dir.path())
+    {
+        store.load();
+        ok = dir.isValid() && writeAnsweredSchool(store, today);
+    }
+
+    QTemporaryDir dir;
+    DataStore store;
+    bool ok = false;
+};
+
 // What each data file must hold for the store as it is in memory.
 inline QByteArray expectedQuestionsFile(const DataStore &store)
 {
@@ -96,8 +112,7 @@ inline int buildHistoryCount(const DataStore &store)
     return buildHistory(store.questions(), store.accounts(), store.answers(), {}).answers.size();
 }
 
-template<typename T>
-T *child(const QObject *root, const char *name)
+template<typename T> T *child(const QObject *root, const char *name)
 {
     return root->findChild<T *>(QLatin1String(name));
 }
@@ -172,16 +187,15 @@ inline std::function<void(QWidget *)> pressInBox(const QString &button, BoxSeen 
 // Fills the next DialogUser and accepts it (or rejects it with `accept`
 // false). A null `password` leaves the field as the dialog shows it; the
 // name and password the dialog showed are kept in `shown`.
-inline std::function<void(QWidget *)> fillAccountDialog(const QString &name, const QString &password,
-                                                        const QString &information,
-                                                        bool accept = true,
-                                                        QStringList *shown = nullptr)
+inline std::function<void(QWidget *)>
+fillAccountDialog(const QString &name, const QString &password, const QString &information,
+                  bool accept = true, QStringList *shown = nullptr)
 {
     return [=](QWidget *modal) {
         auto *nameEdit = modal->findChild<QLineEdit *>(QStringLiteral("le_new"));
         auto *passwordEdit = modal->findChild<QLineEdit *>(QStringLiteral("le_password"));
         if (shown)
-            *shown = QStringList{modal->windowTitle(), nameEdit->text(), passwordEdit->text()};
+            *shown = QStringList {modal->windowTitle(), nameEdit->text(), passwordEdit->text()};
         nameEdit->setText(name);
         if (!password.isNull())
             passwordEdit->setText(password);

@@ -57,7 +57,8 @@ void tst_ServerWindow::tabs_data()
     QTest::addColumn<QString>("object");
     QTest::addColumn<QString>("title");
     QTest::newRow("editor") << 0 << "tab" << QStringLiteral("Редактор тестов");
-    QTest::newRow("teachers of additional education") << 1 << "tab_2" << QStringLiteral("Список педагогов ДО");
+    QTest::newRow("teachers of additional education")
+        << 1 << "tab_2" << QStringLiteral("Список педагогов ДО");
     // The title begins with a Latin C.
     QTest::newRow("school teachers") << 2 << "tab_4" << QStringLiteral("Cписок учителей");
     QTest::newRow("experts") << 3 << "tab_3" << QStringLiteral("Список экспертов");
@@ -84,12 +85,13 @@ void tst_ServerWindow::freshFolder()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 
     QCOMPARE(child<QComboBox>(&w, "cb_edit_block")->count(), 0);
-    for (const char *name : {"pb_add_quest", "pb_del_block", "cb_edit_block_activation", "pb_save",
-                             "cb_edit_block"})
+    for (const char *name :
+         {"pb_add_quest", "pb_del_block", "cb_edit_block_activation", "pb_save", "cb_edit_block"})
         QVERIFY2(!child<QWidget>(&w, name)->isEnabled(), name);
     for (const char *name : {"lw_teachere", "lw_teachere_2", "lw_expert"})
         QCOMPARE(child<QListWidget>(&w, name)->count(), 0);
-    for (const char *name : {"cb_teacher_activition", "cb_teacher_activition_2", "cb_expert_activition"})
+    for (const char *name :
+         {"cb_teacher_activition", "cb_teacher_activition_2", "cb_expert_activition"})
         QVERIFY2(!child<QCheckBox>(&w, name)->isEnabled(), name);
     QCOMPARE(child<AnswerHistoryView>(&w, nullptr)->count(), 0);
     QCOMPARE(child<QComboBox>(&w, "cb_filter_teacher")->count(), 0);
@@ -145,10 +147,15 @@ void tst_ServerWindow::accountTabsShowFirstAccount_data()
     QTest::addColumn<QString>("list");
     QTest::addColumn<QString>("check");
     QTest::addColumn<QString>("information");
-    QTest::newRow("teachers") << "lw_teachere" << "cb_teacher_activition" << "te_teacher_information";
-    QTest::newRow("school teachers") << "lw_teachere_2" << "cb_teacher_activition_2"
+    QTest::newRow("teachers") << "lw_teachere"
+                              << "cb_teacher_activition"
+                              << "te_teacher_information";
+    QTest::newRow("school teachers") << "lw_teachere_2"
+                                     << "cb_teacher_activition_2"
                                      << "te_teacher_information_2";
-    QTest::newRow("experts") << "lw_expert" << "cb_expert_activition" << "te_expert_information";
+    QTest::newRow("experts") << "lw_expert"
+                             << "cb_expert_activition"
+                             << "te_expert_information";
 }
 
 void tst_ServerWindow::accountTabsShowFirstAccount()
@@ -229,7 +236,8 @@ void tst_ServerWindow::failedWriteIsShown()
     QFile::remove(accounts);
     QVERIFY(QDir().mkpath(accounts + QStringLiteral("/blocked")));
 
-    const ModalAnswer dialog(fillAccountDialog(QStringLiteral("Орлова"), QStringLiteral("abc123"), QString()));
+    const ModalAnswer dialog(
+        fillAccountDialog(QStringLiteral("Орлова"), QStringLiteral("abc123"), QString()));
     child<QPushButton>(&w, "pb_teacher_add")->click();
     QVERIFY(dialog.done());
 

@@ -28,12 +28,12 @@ struct TabNames
 };
 
 const TabNames Tabs[] = {
-    {"lw_teachere", "pb_teacher_add", "pb_teacher_edit", "pb_delete_teacher", "cb_teacher_activition",
-     "te_teacher_information", "cb_teacher_user", TeacherDoKind, 1, "Добавить педагога",
-     "Удалить педагога", "Активировать педагога"},
+    {"lw_teachere", "pb_teacher_add", "pb_teacher_edit", "pb_delete_teacher",
+     "cb_teacher_activition", "te_teacher_information", "cb_teacher_user", TeacherDoKind, 1,
+     "Добавить педагога", "Удалить педагога", "Активировать педагога"},
     {"lw_teachere_2", "pb_teacher_add_2", "pb_teacher_edit_2", "pb_delete_teacher_2",
-     "cb_teacher_activition_2", "te_teacher_information_2", "cb_teacher_user_2", SchoolTeacherKind, 5,
-     "Добавить учителя", "Удалить учителя", "Активировать учителя"},
+     "cb_teacher_activition_2", "te_teacher_information_2", "cb_teacher_user_2", SchoolTeacherKind,
+     5, "Добавить учителя", "Удалить учителя", "Активировать учителя"},
     {"lw_expert", "pb_expert_add", "pb_expert_edit", "pb_expert_delete", "cb_expert_activition",
      "te_expert_information", "cb_expert_user", ExpertKind, 2, "Добавить эксперта",
      "Удалить эксперта", "Активировать эксперта"},
@@ -120,7 +120,8 @@ void tst_ServerWindowAccounts::dialogForm()
     QCOMPARE(dialog.windowModality(), Qt::ApplicationModal);
     QCOMPARE(child<QPushButton>(&dialog, "pb_add")->text(), QStringLiteral("Добавить/Сохранить"));
     QCOMPARE(child<QPushButton>(&dialog, "pb_cancel")->text(), QStringLiteral("Отменить"));
-    QCOMPARE(child<QPushButton>(&dialog, "pb_generate")->text(), QStringLiteral("Генерация пароля"));
+    QCOMPARE(child<QPushButton>(&dialog, "pb_generate")->text(),
+             QStringLiteral("Генерация пароля"));
 
     Account shown = account(4, QStringLiteral("Петров"), "p4");
     shown.information = QStringLiteral("Физика");
@@ -204,7 +205,8 @@ void tst_ServerWindowAccounts::addCancelled()
     const AccountStore before = w.dataStore().accounts();
     const QByteArray accountsFile = fileBytes(w.dataStore().accountsPath());
 
-    const ModalAnswer dialog(fillAccountDialog(QStringLiteral("Орлова"), QString(), QString(), false));
+    const ModalAnswer dialog(
+        fillAccountDialog(QStringLiteral("Орлова"), QString(), QString(), false));
     child<QPushButton>(&w, t.add)->click();
 
     QVERIFY(dialog.done());
@@ -227,8 +229,9 @@ void tst_ServerWindowAccounts::edit()
     child<QPushButton>(&w, t.edit)->click();
 
     QVERIFY(dialog.done());
-    QCOMPARE(shown, QStringList({QStringLiteral("Редактирование"), before.name,
-                                 QString::fromLatin1(before.password)}));
+    QCOMPARE(shown,
+             QStringList({QStringLiteral("Редактирование"), before.name,
+                          QString::fromLatin1(before.password)}));
     Account expected = before;
     expected.name = QStringLiteral("Новое имя");
     expected.information = QStringLiteral("Новый профиль");
@@ -272,13 +275,13 @@ void tst_ServerWindowAccounts::remove_data()
     QTest::addColumn<QVector<int>>("remainingAnswers"); // indexes into schoolAnswers()
 
     QTest::newRow("teacher: answers about her go")
-        << 0 << QStringLiteral("Удалить") << QVector<int>{2, 3};
+        << 0 << QStringLiteral("Удалить") << QVector<int> {2, 3};
     QTest::newRow("school teacher: answers about him go")
-        << 1 << QStringLiteral("Удалить") << QVector<int>{0, 1, 2, 4, 5};
+        << 1 << QStringLiteral("Удалить") << QVector<int> {0, 1, 2, 4, 5};
     QTest::newRow("expert: answers he gave go")
-        << 2 << QStringLiteral("Удалить") << QVector<int>{1, 2, 5};
-    QTest::newRow("Отменить") << 2 << QStringLiteral("Отменить") << QVector<int>{0, 1, 2, 3, 4, 5};
-    QTest::newRow("Escape") << 0 << QString() << QVector<int>{0, 1, 2, 3, 4, 5};
+        << 2 << QStringLiteral("Удалить") << QVector<int> {1, 2, 5};
+    QTest::newRow("Отменить") << 2 << QStringLiteral("Отменить") << QVector<int> {0, 1, 2, 3, 4, 5};
+    QTest::newRow("Escape") << 0 << QString() << QVector<int> {0, 1, 2, 3, 4, 5};
 }
 
 void tst_ServerWindowAccounts::remove()
@@ -301,9 +304,13 @@ void tst_ServerWindowAccounts::remove()
 
     QVERIFY(box.done());
     QCOMPARE(seen.title, QStringLiteral("Ожидание подтверждения"));
-    QCOMPARE(seen.text, t.kind == ExpertKind
-                 ? QStringLiteral("С удалением данного эксперта\nудалятся и его ответы на вопросы.\nПродолжить?")
-                 : QStringLiteral("С удалением данного педагога\nудалятся и его ответы на вопросы.\nПродолжить?"));
+    QCOMPARE(
+        seen.text,
+        t.kind == ExpertKind
+            ? QStringLiteral(
+                "С удалением данного эксперта\nудалятся и его ответы на вопросы.\nПродолжить?")
+            : QStringLiteral(
+                "С удалением данного педагога\nудалятся и его ответы на вопросы.\nПродолжить?"));
     QCOMPARE(seen.buttons, QStringList({QStringLiteral("Удалить"), QStringLiteral("Отменить")}));
 
     const QVector<Answer> all = schoolAnswers(today);
@@ -362,7 +369,8 @@ void tst_ServerWindowAccounts::removeLastAccount()
     QCOMPARE(fileBytes(w.dataStore().accountsPath()), accountsFile);
 
     // A new account brings the widgets back.
-    const ModalAnswer dialog(fillAccountDialog(QStringLiteral("Новый"), QStringLiteral("123abc"), QString()));
+    const ModalAnswer dialog(
+        fillAccountDialog(QStringLiteral("Новый"), QStringLiteral("123abc"), QString()));
     child<QPushButton>(&w, t.add)->click();
     QVERIFY(dialog.done());
     QVERIFY(check->isEnabled());
@@ -379,7 +387,8 @@ void tst_ServerWindowAccounts::selectionShowsAccount()
         store.load();
         fillSchool(store);
         QVector<Account> &list = store.accounts()[t.kind];
-        list = {account(7, QStringLiteral("Первая"), "a", true), account(8, QStringLiteral("Вторая"), "b", false)};
+        list = {account(7, QStringLiteral("Первая"), "a", true),
+                account(8, QStringLiteral("Вторая"), "b", false)};
         list[0].information = QStringLiteral("Первый профиль");
         list[1].information = QStringLiteral("Второй профиль");
         QVERIFY(store.writeAccounts());

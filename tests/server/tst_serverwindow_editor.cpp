@@ -77,8 +77,8 @@ void tst_ServerWindowEditor::init()
 void tst_ServerWindowEditor::emptyStoreDisablesBlockWidgets()
 {
     Server w(0);
-    for (const char *name : {"pb_add_quest", "pb_del_block", "cb_edit_block_activation", "pb_save",
-                             "cb_edit_block"})
+    for (const char *name :
+         {"pb_add_quest", "pb_del_block", "cb_edit_block_activation", "pb_save", "cb_edit_block"})
         QVERIFY2(!child<QWidget>(&w, name)->isEnabled(), name);
     QVERIFY(!child<QPushButton>(&w, "pb_add_block")->isEnabled());
 
@@ -90,8 +90,8 @@ void tst_ServerWindowEditor::emptyStoreDisablesBlockWidgets()
     QCOMPARE(added.id, 0);
     QCOMPARE(added.ordinal, 0);
     QCOMPARE(added.active, false);
-    for (const char *name : {"pb_add_quest", "pb_del_block", "cb_edit_block_activation", "pb_save",
-                             "cb_edit_block"})
+    for (const char *name :
+         {"pb_add_quest", "pb_del_block", "cb_edit_block_activation", "pb_save", "cb_edit_block"})
         QVERIFY2(child<QWidget>(&w, name)->isEnabled(), name);
     QCOMPARE(fileBytes(w.dataStore().questionsPath()), expectedQuestionsFile(w.dataStore()));
 }
@@ -140,7 +140,8 @@ void tst_ServerWindowEditor::addBlock()
     } else {
         QVERIFY(box.done());
         QCOMPARE(seen.text, adminText(AdminText::DuplicateBlock));
-        QCOMPARE(seen.text, QStringLiteral("Имя такого блока уже существует.\nПожалуйста, введите новое."));
+        QCOMPARE(seen.text,
+                 QStringLiteral("Имя такого блока уже существует.\nПожалуйста, введите новое."));
         QCOMPARE(blocks->count(), count);
         QCOMPARE(w.dataStore().questions(), questionsBefore);
         QCOMPARE(child<QLineEdit>(&w, "le_new_block")->text(), name);
@@ -372,7 +373,10 @@ void tst_ServerWindowEditor::deleteBlock()
 
     QVERIFY(box.done());
     QCOMPARE(seen.title, QStringLiteral("Ожидание подтверждения"));
-    QCOMPARE(seen.text, QStringLiteral("С удалением данного блока вопросов\nудалятся и связанные с ним ответы\nПродолжить?"));
+    QCOMPARE(
+        seen.text,
+        QStringLiteral(
+            "С удалением данного блока вопросов\nудалятся и связанные с ним ответы\nПродолжить?"));
     QCOMPARE(seen.buttons, QStringList({QStringLiteral("Удалить"), QStringLiteral("Отменить")}));
     const Files after = Files::read(w.dataStore());
     auto *blocks = child<QComboBox>(&w, "cb_edit_block");
@@ -414,8 +418,8 @@ void tst_ServerWindowEditor::deleteLastBlockDisablesWidgets()
     QVERIFY(rows(w).isEmpty());
     QCOMPARE(child<QLineEdit>(&w, "le_new_block")->text(), QString());
     QVERIFY(!child<QCheckBox>(&w, "cb_edit_block_activation")->isChecked());
-    for (const char *name : {"pb_add_quest", "pb_del_block", "cb_edit_block_activation", "pb_save",
-                             "cb_edit_block"})
+    for (const char *name :
+         {"pb_add_quest", "pb_del_block", "cb_edit_block_activation", "pb_save", "cb_edit_block"})
         QVERIFY2(!child<QWidget>(&w, name)->isEnabled(), name);
     QVERIFY(w.dataStore().questions().at(1).blocks.isEmpty());
     QTRY_COMPARE(child<QPushButton>(&w, "pb_save")->styleSheet(), SaveClean);

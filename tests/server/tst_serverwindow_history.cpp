@@ -69,7 +69,8 @@ void tst_ServerWindowHistory::cardsNumberedFromOne()
         QCOMPARE(history->numberAt(row), row + 1);
     QTRY_VERIFY(history->cardAt(0));
     QCOMPARE(child<QGroupBox>(history->cardAt(0), "groupBox")->title(), QStringLiteral("1"));
-    QCOMPARE(child<QLabel>(history->cardAt(0), "l_question_2")->text(), QStringLiteral("Цель занятия ясна"));
+    QCOMPARE(child<QLabel>(history->cardAt(0), "l_question_2")->text(),
+             QStringLiteral("Цель занятия ясна"));
 }
 
 void tst_ServerWindowHistory::filter_data()
@@ -78,13 +79,13 @@ void tst_ServerWindowHistory::filter_data()
     QTest::addColumn<QString>("teacher"); // empty: teacher filter off
     QTest::addColumn<QVector<int>>("shown"); // indexes into schoolAnswers()
 
-    QTest::newRow("no filter") << -1 << QString() << QVector<int>{0, 1, 2, 3, 5};
-    QTest::newRow("Иванова") << -1 << QStringLiteral("Иванова") << QVector<int>{0, 1, 5};
-    QTest::newRow("Петров") << -1 << QStringLiteral("Петров") << QVector<int>{3};
-    QTest::newRow("Педагог") << 0 << QString() << QVector<int>{1};
-    QTest::newRow("Эксперт") << 1 << QString() << QVector<int>{0, 3, 5};
-    QTest::newRow("Родитель") << 2 << QString() << QVector<int>{2};
-    QTest::newRow("Эксперт and Иванова") << 1 << QStringLiteral("Иванова") << QVector<int>{0, 5};
+    QTest::newRow("no filter") << -1 << QString() << QVector<int> {0, 1, 2, 3, 5};
+    QTest::newRow("Иванова") << -1 << QStringLiteral("Иванова") << QVector<int> {0, 1, 5};
+    QTest::newRow("Петров") << -1 << QStringLiteral("Петров") << QVector<int> {3};
+    QTest::newRow("Педагог") << 0 << QString() << QVector<int> {1};
+    QTest::newRow("Эксперт") << 1 << QString() << QVector<int> {0, 3, 5};
+    QTest::newRow("Родитель") << 2 << QString() << QVector<int> {2};
+    QTest::newRow("Эксперт and Иванова") << 1 << QStringLiteral("Иванова") << QVector<int> {0, 5};
 }
 
 void tst_ServerWindowHistory::filter()
@@ -173,7 +174,8 @@ void tst_ServerWindowHistory::deleteAtTheEndOfALongList()
         store.load();
         fillSchool(store);
         for (int i = 0; i < 3000; ++i)
-            store.answers().append(answer(GoalQuestion, LessonBlock, Expert, TeacherDo, today, qint16(i % 6)));
+            store.answers().append(
+                answer(GoalQuestion, LessonBlock, Expert, TeacherDo, today, qint16(i % 6)));
         store.answers()[2998].value = 42;
         QVERIFY(store.writeAnswers() && store.writeQuestions() && store.writeAccounts());
     }
@@ -228,8 +230,10 @@ void tst_ServerWindowHistory::writeRaisesHint()
     // Answers arrive as they do from a client: appended, then written.
     DataStore &store = w.dataStore();
     const qint32 newTeacher = 30;
-    store.accounts()[SchoolTeacherKind].append(account(newTeacher, QStringLiteral("Сидорова"), "s"));
-    QVERIFY(store.appendAnswers({answer(PlanQuestion, ClassBlock, Expert, newTeacher, today, 2, 1)}));
+    store.accounts()[SchoolTeacherKind].append(
+        account(newTeacher, QStringLiteral("Сидорова"), "s"));
+    QVERIFY(
+        store.appendAnswers({answer(PlanQuestion, ClassBlock, Expert, newTeacher, today, 2, 1)}));
     QVERIFY(store.writeAnswers());
 
     QVERIFY(hint->isVisible());
