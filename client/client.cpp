@@ -336,10 +336,16 @@ void Client::clearQuestionUnits()
     m_questionUnits.clear();
 }
 
+QWidget *Client::dialogParent()
+{
+    // Messages appear over whichever of the two windows the user sees.
+    return isVisible() ? static_cast<QWidget *>(this) : m_passwordWindow.data();
+}
+
 bool Client::sendToServer(const QByteArray &message)
 {
     if (m_socket->state() != QAbstractSocket::ConnectedState) {
-        QMessageBox::warning(nullptr, tr("Опросник"), tr("Нет соединения с сервером."));
+        QMessageBox::warning(dialogParent(), tr("Опросник"), tr("Нет соединения с сервером."));
         return false;
     }
     m_socket->write(message);
@@ -362,7 +368,7 @@ void Client::on_pb_send_clicked()
         return;
 
     ui->pb_send->setStyleSheet(QString::fromLatin1(SentStyle));
-    QMessageBox::information(nullptr, tr("Опросник"), tr("Ваши ответы приняты.\nСпасибо!"));
+    QMessageBox::information(dialogParent(), tr("Опросник"), tr("Ваши ответы приняты.\nСпасибо!"));
 }
 
 void Client::on_cb_type_user_currentIndexChanged(int index)

@@ -88,6 +88,7 @@ private:
     // questions of whatever block is chosen then.
     void selectBlock(const QString &name);
     void clearQuestionUnits();
+    QWidget *dialogParent();
     // Writes one whole message; false (after telling the user) when the
     // connection is not open.
     bool sendToServer(const QByteArray &message);
