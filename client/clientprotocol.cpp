@@ -11,35 +11,30 @@ std::optional<QByteArray> singleSectionMessage(qint32 type, const std::optional<
     return packMessage(Message::single(type, *payload));
 }
 
+// Decodes `payload` into `field`; false when it does not decode.
+template<typename T, typename Decoder>
+bool decodeInto(const QByteArray &payload, Decoder decode, T &field)
+{
+    auto decoded = decode(payload);
+    if (!decoded)
+        return false;
+    field = std::move(*decoded);
+    return true;
+}
+
 // Fills `section` from its payload; false when the payload does not decode.
 bool decodeSection(const Section &raw, ServerSection &section)
 {
     section.type = raw.type;
     switch (raw.type) {
     case AttemptsLeftSection:
-        if (const auto attempts = decodeAttemptsLeft(raw.data)) {
-            section.attemptsLeft = *attempts;
-            return true;
-        }
-        return false;
+        return decodeInto(raw.data, decodeAttemptsLeft, section.attemptsLeft);
     case BlockListSection:
-        if (auto blocks = decodeBlockList(raw.data)) {
-            section.blocks = std::move(*blocks);
-            return true;
-        }
-        return false;
+        return decodeInto(raw.data, decodeBlockList, section.blocks);
     case AnswerListSection:
-        if (auto answers = decodeAnswerList(raw.data)) {
-            section.answers = std::move(*answers);
-            return true;
-        }
-        return false;
+        return decodeInto(raw.data, decodeAnswerList, section.answers);
     case TeacherProgressSection:
-        if (auto teachers = decodeTeacherList(raw.data)) {
-            section.teachers = std::move(*teachers);
-            return true;
-        }
-        return false;
+        return decodeInto(raw.data, decodeTeacherList, section.teachers);
     default:
         return true;
     }

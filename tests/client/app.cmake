@@ -2,7 +2,7 @@
 # conversation with a fake server, the real binary, and the real server core.
 school_add_test(tst_addressline SOURCES tst_addressline.cpp LIBS clientui)
 school_add_test(tst_clientprotocol SOURCES tst_clientprotocol.cpp LIBS clientui)
-school_add_test(tst_clientdata SOURCES tst_clientdata.cpp LIBS clientui)
+school_add_test(tst_clientdata SOURCES tst_clientdata.cpp tst_clienthelpers.h LIBS clientui)
 school_add_test(tst_passwordwindow SOURCES tst_passwordwindow.cpp LIBS clientui)
 school_add_test(tst_questtestunit SOURCES tst_questtestunit.cpp LIBS clientui)
 school_add_test(tst_client SOURCES tst_client.cpp tst_clienthelpers.h tst_clientfakeserver.h LIBS clientui)

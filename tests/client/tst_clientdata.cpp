@@ -1,30 +1,11 @@
 #include "clientdata.h"
+#include "tst_clienthelpers.h"
 
 #include <QTest>
 
 Q_DECLARE_METATYPE(QuestionBlock)
 
 namespace {
-
-QuestionBlock block(qint32 id, const QString &name, quint8 group)
-{
-    QuestionBlock b;
-    b.id = id;
-    b.name = name;
-    b.group = group;
-    b.active = true;
-    return b;
-}
-
-TeacherEntry teacher(qint32 id, const QString &name, quint8 group, QVector<qint32> answered = {})
-{
-    TeacherEntry t;
-    t.id = id;
-    t.name = name;
-    t.group = group;
-    t.answeredBlocks = answered;
-    return t;
-}
 
 Answer answerOfGroup(qint32 group)
 {
@@ -37,10 +18,10 @@ Answer answerOfGroup(qint32 group)
 ClientData expertData()
 {
     ClientData data;
-    data.blocks = {block(0, QStringLiteral("Занятия"), 0), block(1, QStringLiteral("Кружок"), 0),
-                   block(2, QStringLiteral("Уроки"), 1), block(3, QStringLiteral("Классное руководство"), 1)};
-    data.teachers = {teacher(10, QStringLiteral("Иванова"), 0, {1}), teacher(11, QStringLiteral("Смирнов"), 1),
-                     teacher(12, QStringLiteral("Орлова"), 0), teacher(13, QStringLiteral("Кузнецова"), 1, {2, 3})};
+    data.blocks = {makeBlock(0, QStringLiteral("Занятия"), 0, {}), makeBlock(1, QStringLiteral("Кружок"), 0, {}),
+                   makeBlock(2, QStringLiteral("Уроки"), 1, {}), makeBlock(3, QStringLiteral("Классное руководство"), 1, {})};
+    data.teachers = {makeTeacher(10, QStringLiteral("Иванова"), 0, {1}), makeTeacher(11, QStringLiteral("Смирнов"), 1),
+                     makeTeacher(12, QStringLiteral("Орлова"), 0), makeTeacher(13, QStringLiteral("Кузнецова"), 1, {2, 3})};
     return data;
 }
 
@@ -104,8 +85,8 @@ void TestClientData::blockChoice_data()
     QTest::addColumn<QStringList>("names");
 
     const QVector<QuestionBlock> both = expertData().blocks;
-    const QVector<QuestionBlock> schoolOnly = {block(2, QStringLiteral("Уроки"), 1),
-                                               block(3, QStringLiteral("Классное руководство"), 1)};
+    const QVector<QuestionBlock> schoolOnly = {makeBlock(2, QStringLiteral("Уроки"), 1, {}),
+                                               makeBlock(3, QStringLiteral("Классное руководство"), 1, {})};
     QTest::newRow("both groups, first kind")
         << both << 0 << QStringList{QStringLiteral("Занятия"), QStringLiteral("Кружок")};
     QTest::newRow("both groups, second kind")
@@ -132,7 +113,7 @@ void TestClientData::blockChoice()
 void TestClientData::blockNamedFindsTheFirst()
 {
     ClientData data = expertData();
-    data.blocks.append(block(7, QStringLiteral("Уроки"), 0));
+    data.blocks.append(makeBlock(7, QStringLiteral("Уроки"), 0, {}));
     QCOMPARE(data.blockNamed(QStringLiteral("Уроки"))->id, 2);
     QVERIFY(!data.blockNamed(QStringLiteral("Нет такого")));
 }
@@ -183,7 +164,7 @@ void TestClientData::commonGroup()
     QFETCH(int, common);
     ClientData data;
     for (qint32 g : groups) {
-        data.blocks.append(block(data.blocks.size(), QString::number(g), quint8(g)));
+        data.blocks.append(makeBlock(data.blocks.size(), QString::number(g), quint8(g), {}));
         data.answers.append(answerOfGroup(g));
     }
     QCOMPARE(data.commonBlockGroup(), common);

@@ -40,28 +40,6 @@ Account account(qint32 id, const QString &name, const QByteArray &password, qint
     return a;
 }
 
-QStringList comboItems(const QComboBox *combo)
-{
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items.append(combo->itemText(i));
-    return items;
-}
-
-// The widget `name` of the client's own form (cards reuse some names).
-template<typename T>
-T *child(const QWidget *window, const char *name)
-{
-    for (T *found : window->findChildren<T *>(QLatin1String(name))) {
-        QObject *up = found->parent();
-        while (up != window && QByteArray(up->metaObject()->className()).startsWith('Q'))
-            up = up->parent();
-        if (up == window)
-            return found;
-    }
-    qFatal("no widget %s", name);
-}
-
 } // namespace
 
 class TestClientEndToEnd : public QObject

@@ -5,13 +5,15 @@
 #include "records.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QMessageBox>
 #include <QTimer>
 
 #include <functional>
 
-// Record builders and modal-window handling shared by the client's GUI tests.
+// Record builders, widget lookup and modal-window handling shared by the
+// client's GUI tests.
 
 inline Question makeQuestion(qint32 id, const QString &text, qint16 minValue, qint16 maxValue)
 {
@@ -65,6 +67,30 @@ inline Answer makeAnswer(const Question &question, const QuestionBlock &block, q
     a.subjectId = subjectId;
     a.subjectName = subject;
     return a;
+}
+
+// The widget `name` of the form of `window` itself. Cards and charts inside
+// it come from other forms that reuse names such as "label_9", so widgets
+// below another of the project's own classes do not count.
+template<typename T>
+T *child(const QWidget *window, const char *name)
+{
+    for (T *found : window->findChildren<T *>(QLatin1String(name))) {
+        QObject *up = found->parent();
+        while (up != window && QByteArray(up->metaObject()->className()).startsWith('Q'))
+            up = up->parent();
+        if (up == window)
+            return found;
+    }
+    qFatal("no widget %s", name);
+}
+
+inline QStringList comboItems(const QComboBox *combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items.append(combo->itemText(i));
+    return items;
 }
 
 // Runs `action` on the next modal window other than the login window, as
