@@ -114,6 +114,11 @@ struct Session
         server.sendDataReply(blocks, answers, teachers);
         QTRY_VERIFY(client->isVisible());
     }
+
+    void logInExpert(const School &school)
+    {
+        logIn(QStringLiteral("Эксперт"), school.allBlocks, school.answers, &school.teachers);
+    }
 };
 
 } // namespace
@@ -457,7 +462,7 @@ void TestClient::expertReply()
 {
     School school;
     Session s;
-    s.logIn(QStringLiteral("Эксперт"), school.allBlocks, school.answers, &school.teachers);
+    s.logInExpert(school);
     RETURN_IF_FAILED();
     const Client &c = *s.client;
 
@@ -482,7 +487,7 @@ void TestClient::expertChoosesKindAndTeacher()
 {
     School school;
     Session s;
-    s.logIn(QStringLiteral("Эксперт"), school.allBlocks, school.answers, &school.teachers);
+    s.logInExpert(school);
     RETURN_IF_FAILED();
     const Client &c = *s.client;
     auto *teachers = child<QComboBox>(&c, "cb_list_teachere");
@@ -510,7 +515,7 @@ void TestClient::expertSendsAnswers()
 {
     School school;
     Session s;
-    s.logIn(QStringLiteral("Эксперт"), school.allBlocks, school.answers, &school.teachers);
+    s.logInExpert(school);
     RETURN_IF_FAILED();
     const Client &c = *s.client;
     child<QComboBox>(&c, "cb_type_user")->setCurrentIndex(1);
@@ -536,7 +541,7 @@ void TestClient::replyAfterSendingDropsAnsweredBlock()
 {
     School school;
     Session s;
-    s.logIn(QStringLiteral("Эксперт"), school.allBlocks, school.answers, &school.teachers);
+    s.logInExpert(school);
     RETURN_IF_FAILED();
     const Client &c = *s.client;
     child<QComboBox>(&c, "cb_list_teachere")->setCurrentIndex(1);
@@ -644,7 +649,7 @@ void TestClient::refreshSendsEmptyMessage()
 {
     School school;
     Session s;
-    s.logIn(QStringLiteral("Эксперт"), school.allBlocks, school.answers, &school.teachers);
+    s.logInExpert(school);
     RETURN_IF_FAILED();
     const Client &c = *s.client;
     child<QComboBox>(&c, "cb_type_user")->setCurrentIndex(1);
@@ -714,7 +719,7 @@ void TestClient::historyIsRebuiltOnEveryAnswerList()
 {
     School school;
     Session s;
-    s.logIn(QStringLiteral("Эксперт"), school.allBlocks, school.answers, &school.teachers);
+    s.logInExpert(school);
     RETURN_IF_FAILED();
     auto *history = s.client->findChild<AnswerHistoryView *>();
     QCOMPARE(history->count(), 3);
@@ -842,7 +847,7 @@ void TestClient::exportResult()
 
     School school;
     Session s;
-    s.logIn(QStringLiteral("Эксперт"), school.allBlocks, school.answers, &school.teachers);
+    s.logInExpert(school);
     RETURN_IF_FAILED();
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
