@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh clang libclang-rt-14-dev
+scripts/install-deps.sh clang libclang-rt-14-dev xvfb xauth xdotool
 
 build=build-test
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DSCHOOL_SANITIZE=ON -DSCHOOL_BUILD_BENCH=OFF
