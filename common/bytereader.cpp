@@ -61,11 +61,6 @@ QByteArray ByteReader::readBytes(int count)
     return p ? QByteArray(p, count) : QByteArray();
 }
 
-bool ByteReader::skip(int count)
-{
-    return take(count) != nullptr;
-}
-
 int ByteReader::peekU8() const
 {
     if (!m_ok || m_pos >= m_data.size())

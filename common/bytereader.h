@@ -26,7 +26,6 @@ public:
     qint32 readI32();
     qint64 readI64();
     QByteArray readBytes(int count);
-    bool skip(int count);
     // Peeks at the next byte; returns -1 at the end.
     int peekU8() const;
 

@@ -61,7 +61,11 @@ qint32 roleCodeForKind(int kind)
 
 qint32 nextFreeId(QVector<qint32> ids)
 {
+    // A damaged or hand-edited file may hold a negative or a repeated id;
+    // neither may make a taken id look free.
+    ids.erase(std::remove_if(ids.begin(), ids.end(), [](qint32 id) { return id < 0; }), ids.end());
     std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     for (int i = 0; i < ids.size(); ++i) {
         if (ids.at(i) != i)
             return i;
@@ -88,10 +92,7 @@ qint32 nextFreeQuestionId(const QuestionStore &store, const QVector<qint32> &ext
                 ids.append(question.id);
         }
     }
-    for (qint32 id : extraIds) {
-        if (!ids.contains(id))
-            ids.append(id);
-    }
+    ids += extraIds;
     return nextFreeId(ids);
 }
 
@@ -137,43 +138,67 @@ bool inCurrentSeason(const QDate &answerDate, const QDate &seasonStart)
     return !seasonStart.isValid() || answerDate.toJulianDay() >= seasonStart.toJulianDay();
 }
 
+namespace {
+
+char *describe(const QString &text)
+{
+    return qstrdup(text.toUtf8().constData());
+}
+
+QString quoted(const QString &text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+QString num(qint64 value)
+{
+    return QString::number(value);
+}
+
+} // namespace
+
 char *toString(const Question &q)
 {
-    return qstrdup(QStringLiteral("Question(text=\"%1\" id=%2 active=%3 max=%4 min=%5 reserved=%6)")
-                       .arg(q.text).arg(q.id).arg(q.active).arg(q.maxValue).arg(q.minValue)
-                       .arg(q.reserved).toUtf8().constData());
+    return describe(QLatin1String("Question(text=") + quoted(q.text) + QLatin1String(" id=") + num(q.id)
+                    + QLatin1String(" active=") + num(q.active) + QLatin1String(" max=") + num(q.maxValue)
+                    + QLatin1String(" min=") + num(q.minValue) + QLatin1String(" reserved=") + num(q.reserved)
+                    + QLatin1Char(')'));
 }
 
 char *toString(const QuestionBlock &b)
 {
-    return qstrdup(QStringLiteral("QuestionBlock(name=\"%1\" id=%2 ordinal=%3 active=%4 group=%5 questions=%6)")
-                       .arg(b.name).arg(b.id).arg(b.ordinal).arg(b.active).arg(b.group)
-                       .arg(b.questions.size()).toUtf8().constData());
+    return describe(QLatin1String("QuestionBlock(name=") + quoted(b.name) + QLatin1String(" id=") + num(b.id)
+                    + QLatin1String(" ordinal=") + num(b.ordinal) + QLatin1String(" active=") + num(b.active)
+                    + QLatin1String(" group=") + num(b.group) + QLatin1String(" questions=")
+                    + num(b.questions.size()) + QLatin1Char(')'));
 }
 
 char *toString(const Account &a)
 {
-    return qstrdup(QStringLiteral("Account(id=%1 name=\"%2\" password=%3 kindCode=%4 active=%5 reserved=%6 information=\"%7\" note=\"%8\")")
-                       .arg(a.id).arg(a.name, QString::fromLatin1(a.password.toHex()))
-                       .arg(a.kindCode).arg(a.active).arg(a.reserved).arg(a.information, a.note)
-                       .toUtf8().constData());
+    return describe(QLatin1String("Account(id=") + num(a.id) + QLatin1String(" name=") + quoted(a.name)
+                    + QLatin1String(" password=") + QString::fromLatin1(a.password.toHex())
+                    + QLatin1String(" kindCode=") + num(a.kindCode) + QLatin1String(" active=") + num(a.active)
+                    + QLatin1String(" reserved=") + num(a.reserved) + QLatin1String(" information=")
+                    + quoted(a.information) + QLatin1String(" note=") + quoted(a.note) + QLatin1Char(')'));
 }
 
 char *toString(const Answer &a)
 {
-    return qstrdup(QStringLiteral("Answer(question=%1 \"%2\" block=%3 \"%4\" group=%5 date=%6 value=%7 max=%8 min=%9 author=%10 \"%11\" subject=%12 \"%13\")")
-                       .arg(a.questionId).arg(a.questionText).arg(a.blockId).arg(a.blockName)
-                       .arg(a.group).arg(a.date.toString(Qt::ISODate)).arg(a.value).arg(a.maxValue)
-                       .arg(a.minValue).arg(a.authorId).arg(a.authorName).arg(a.subjectId)
-                       .arg(a.subjectName).toUtf8().constData());
+    return describe(QLatin1String("Answer(question=") + num(a.questionId) + QLatin1Char(' ') + quoted(a.questionText)
+                    + QLatin1String(" block=") + num(a.blockId) + QLatin1Char(' ') + quoted(a.blockName)
+                    + QLatin1String(" group=") + num(a.group) + QLatin1String(" date=") + a.date.toString(Qt::ISODate)
+                    + QLatin1String(" value=") + num(a.value) + QLatin1String(" max=") + num(a.maxValue)
+                    + QLatin1String(" min=") + num(a.minValue) + QLatin1String(" author=") + num(a.authorId)
+                    + QLatin1Char(' ') + quoted(a.authorName) + QLatin1String(" subject=") + num(a.subjectId)
+                    + QLatin1Char(' ') + quoted(a.subjectName) + QLatin1Char(')'));
 }
 
 char *toString(const TeacherEntry &t)
 {
     QStringList blocks;
     for (qint32 id : t.answeredBlocks)
-        blocks.append(QString::number(id));
-    return qstrdup(QStringLiteral("TeacherEntry(id=%1 name=\"%2\" extra=\"%3\" blocks=[%4] group=%5)")
-                       .arg(t.id).arg(t.name, t.extra, blocks.join(QLatin1Char(',')))
-                       .arg(t.group).toUtf8().constData());
+        blocks.append(num(id));
+    return describe(QLatin1String("TeacherEntry(id=") + num(t.id) + QLatin1String(" name=") + quoted(t.name)
+                    + QLatin1String(" extra=") + quoted(t.extra) + QLatin1String(" blocks=[")
+                    + blocks.join(QLatin1Char(',')) + QLatin1String("] group=") + num(t.group) + QLatin1Char(')'));
 }

@@ -54,6 +54,9 @@ void tst_Records::nextFreeId_data()
     QTest::newRow("2,0") << QVector<qint32>{2, 0} << 1;
     QTest::newRow("gap after deletion") << QVector<qint32>{0, 2, 3, 4} << 1;
     QTest::newRow("unsorted full") << QVector<qint32>{4, 3, 2, 1, 0} << 5;
+    QTest::newRow("blank id -1 ignored") << QVector<qint32>{-1, 0} << 1;
+    QTest::newRow("repeated ids") << QVector<qint32>{0, 0, 1} << 2;
+    QTest::newRow("repeated and negative") << QVector<qint32>{2, -5, 1, 1, 0, 2} << 3;
 }
 
 void tst_Records::nextFreeId()
