@@ -14,9 +14,10 @@
 //
 //   bench_windows [--count N]                 all cases
 //   bench_windows --case NAME [--count N]     one case (server-empty, server, client)
-//   bench_windows --show server|client [--count N]
+//   bench_windows --show server|client [--count N] [--tab I]
 //                                             keeps the window open on the
-//                                             history's end (for screenshots)
+//                                             history's end, or on tab I
+//                                             (for screenshots)
 
 #include "answerhistoryview.h"
 #include "answertestunit.h"
@@ -388,30 +389,67 @@ QWidget *tabHolding(QTabWidget *tabs, const QWidget *widget)
     return nullptr;
 }
 
-// Scrolls `view` to its end and prints the number of its last card; true
-// when that is the last answer's number.
+// The height of the part of `widget` that its parents leave in view.
+int heightInView(const QWidget *widget)
+{
+    QRect shown = widget->rect();
+    for (const QWidget *w = widget; !w->isWindow() && w->parentWidget(); w = w->parentWidget())
+        shown = shown.translated(w->pos()) & w->parentWidget()->rect();
+    return shown.height();
+}
+
+// Prints the number of the last card of `view` and how much of it is in
+// view; true when it is on screen with the last answer's number.
+bool reportLastCard(AnswerHistoryView *view)
+{
+    const QScrollBar *bar = view->verticalScrollBar();
+    out() << "  the history is " << (bar->value() >= bar->maximum() ? "at its end" : "NOT at its end") << " ("
+          << bar->value() << " of " << bar->maximum() << ")" << Qt::endl;
+    const int lastRow = view->count() - 1;
+    const int expected = view->numberAt(lastRow);
+    const AnswerTestUnit *card = view->cardAt(lastRow);
+    if (!card || !card->isVisible()) {
+        out() << "  last card: none on screen, expected number " << expected << Qt::endl;
+        return false;
+    }
+    const QGroupBox *box = card->findChild<QGroupBox *>();
+    const QString title = box ? box->title() : QString();
+    const int hidden = card->height() - heightInView(card);
+    out() << "  last card: number " << card->number() << ", title \"" << title << "\", expected " << expected
+          << (hidden == 0 ? QStringLiteral(", wholly in view")
+                          : QStringLiteral(", %1 of its %2 px out of view").arg(hidden).arg(card->height()))
+          << Qt::endl;
+    return hidden < card->height() && card->number() == expected && title == QString::number(expected);
+}
+
 bool scrollToEnd(QWidget &window, AnswerHistoryView *view)
 {
     QScrollBar *bar = view->verticalScrollBar();
     printLine(QStringLiteral("  scroll the history to the end"),
               secondsText(timeResponse(window, [bar] { bar->setValue(bar->maximum()); })));
-    const int lastRow = view->count() - 1;
-    const AnswerTestUnit *card = view->cardAt(lastRow);
-    const QGroupBox *box = card ? card->findChild<QGroupBox *>() : nullptr;
-    const bool visible = card && card->isVisible() && card->visibleRegion().boundingRect().height() > 0;
-    out() << "  last card: " << (card ? QStringLiteral("number %1, title \"%2\"%3")
-                                            .arg(card->number())
-                                            .arg(box ? box->title() : QString())
-                                            .arg(visible ? QString() : QStringLiteral(", NOT VISIBLE"))
-                                      : QStringLiteral("none on screen"))
-          << ", expected " << view->numberAt(lastRow) << Qt::endl;
-    return card && visible && card->number() == view->numberAt(lastRow)
-        && box && box->title() == QString::number(view->numberAt(lastRow));
+    return reportLastCard(view);
+}
+
+// After the figures: ends with the verdict, or keeps the window open on the
+// tab asked for (the history, scrolled to its end, when none is).
+struct Ending
+{
+    bool keepOpen = false;
+    int tab = -1;
+};
+
+int finish(QTabWidget *tabs, const Ending &ending, bool right)
+{
+    if (!ending.keepOpen)
+        return right ? 0 : 1;
+    if (ending.tab >= 0)
+        tabs->setCurrentIndex(ending.tab);
+    return QApplication::exec();
 }
 
 // ---- The server window ---------------------------------------------------------
 
-int runServer(int count, bool keepOpen)
+int runServer(int count, const Ending &ending)
 {
     {
         // The window's store reads these files from DataStore's default
@@ -447,11 +485,20 @@ int runServer(int count, bool keepOpen)
     const double reloaded = timeResponse(server, [reload] { reload->click(); });
     printSpan(QStringLiteral("  \"Обновить\" (history rebuilt)"), reloadSpan, reloaded);
     if (count == 0)
-        return view->count() == 0 ? 0 : 1;
-    const bool right = scrollToEnd(server, view);
-    if (keepOpen)
-        return QApplication::exec();
-    return right ? 0 : 1;
+        return finish(tabs, ending, view->count() == 0);
+    bool right = scrollToEnd(server, view);
+
+    // Deleting the last answer rewrites the answers file and rebuilds the
+    // history; the card before it becomes the last one.
+    AnswerTestUnit *last = view->cardAt(count - 1);
+    auto *remove = last ? last->findChild<QAbstractButton *>(QStringLiteral("pb_delete")) : nullptr;
+    if (!remove)
+        return 1;
+    const Span removeSpan;
+    const double removed = timeResponse(server, [remove] { remove->click(); });
+    printSpan(QStringLiteral("  delete the last card"), removeSpan, removed);
+    right = reportLastCard(view) && server.dataStore().answers().size() == count - 1 && right;
+    return finish(tabs, ending, right);
 }
 
 // ---- The client window ---------------------------------------------------------
@@ -551,7 +598,7 @@ QVector<QByteArray> expertReplies(int count)
     return {first, handler.handle(expert, emptyMessageBytes())};
 }
 
-int runClient(int count, bool keepOpen)
+int runClient(int count, const Ending &ending)
 {
     const QVector<QByteArray> replies = expertReplies(count);
     ReplyServer server({replies.at(0), replies.at(1), replies.at(0)});
@@ -628,27 +675,21 @@ int runClient(int count, bool keepOpen)
     if (count > 0)
         right = scrollToEnd(client, view) && right;
     timeReply(QStringLiteral("client: refresh, history at its end"), [refresh] { refresh->click(); });
-    if (count > 0) {
-        const AnswerTestUnit *last = view->cardAt(count - 1);
-        out() << "  last card after the refresh: " << (last ? QString::number(last->number()) : QStringLiteral("none"))
-              << Qt::endl;
-        right = right && last && last->number() == count - 1;
-    }
-    if (keepOpen)
-        return QApplication::exec();
-    return right ? 0 : 1;
+    if (count > 0)
+        right = reportLastCard(view) && right;
+    return finish(tabs, ending, right);
 }
 
 // ---- Running -------------------------------------------------------------------
 
-int runCase(const QString &name, int count, bool keepOpen)
+int runCase(const QString &name, int count, const Ending &ending)
 {
     if (name == QLatin1String("server-empty"))
-        return runServer(0, keepOpen);
+        return runServer(0, ending);
     if (name == QLatin1String("server"))
-        return runServer(count, keepOpen);
+        return runServer(count, ending);
     if (name == QLatin1String("client"))
-        return runClient(count, keepOpen);
+        return runClient(count, ending);
     out() << "unknown case " << name << Qt::endl;
     return 2;
 }
@@ -702,9 +743,12 @@ int main(int argc, char *argv[])
     const int answers = countGiven ? std::clamp(count, 0, int(DataStore::MaxListCount)) : DataStore::MaxListCount;
     const QString caseName = argumentAfter(args, QStringLiteral("--case"));
     if (!caseName.isEmpty())
-        return runCase(caseName, answers, false);
+        return runCase(caseName, answers, Ending());
     const QString shown = argumentAfter(args, QStringLiteral("--show"));
-    if (!shown.isEmpty())
-        return runCase(shown, answers, true);
+    if (!shown.isEmpty()) {
+        bool tabGiven = false;
+        const int tab = argumentAfter(args, QStringLiteral("--tab")).toInt(&tabGiven);
+        return runCase(shown, answers, {true, tabGiven ? tab : -1});
+    }
     return runAll(answers);
 }
