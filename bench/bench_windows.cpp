@@ -2,12 +2,13 @@
 // long each takes until it is shown and its event loop responds, and how
 // much memory that adds:
 //   - the server window opening on a store of that size (beside the same
-//     school without answers), its history tab, "Обновить" and a scroll to
-//     the end of the history;
+//     school without answers), its history tab, "Обновить", a scroll to the
+//     end of the history and the deletion of the last card;
 //   - an expert's client window taking in the DataReply of that store from a
-//     stand-in server on loopback, then two more replies of the same size
-//     (the rebuild after "Ответить", and a refresh with the history at its
-//     end).
+//     stand-in server on loopback, its history and chart tabs, then two more
+//     replies of the same size: the one that follows "Ответить" (asked for
+//     with the expert's "Обновить", so that no message box opens) and a
+//     refresh with the history at its end.
 // The last card of each history must carry the last answer's number.
 // Each case runs in a fresh process so that memory freed by one does not
 // hide the next one's.
