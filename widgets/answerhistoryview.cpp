@@ -295,9 +295,7 @@ AnswerTestUnit *AnswerHistoryView::Private::cardFor(int row)
         index = m_cards.size() - 1;
     }
     AnswerTestUnit *card = m_cards.at(index);
-    const int number = q->numberAt(row);
-    card->setAnswer(answers.at(row), number);
-    card->setNumber(number);
+    card->setAnswer(answers.at(row), q->numberAt(row));
     m_cardRows[index] = row;
     return card;
 }

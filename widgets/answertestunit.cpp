@@ -18,6 +18,7 @@ AnswerTestUnit::~AnswerTestUnit() = default;
 void AnswerTestUnit::setAnswer(const Answer &answer, int number)
 {
     m_answer = answer;
+    m_number = number;
     ui->groupBox->setTitle(QString::number(number));
     ui->l_block_2->setText(answer.blockName);
     ui->l_question_2->setText(answer.questionText);

@@ -22,14 +22,13 @@ public:
     AnswerTestUnit(QWidget *parent, int number, bool deletable);
     ~AnswerTestUnit() override;
 
-    // `answer` must have its texts filled in; `number` becomes the title.
+    // `answer` must have its texts filled in; `number` becomes the title
+    // and the number sg_delete carries, so a card can be reused for another
+    // answer.
     void setAnswer(const Answer &answer, int number);
 
     const Answer &answer() const { return m_answer; }
-    // The number sg_delete carries. A card reused for another answer is
-    // given that answer's number here.
     int number() const { return m_number; }
-    void setNumber(int number) { m_number = number; }
     bool isDeletable() const { return m_deletable; }
 
 signals:
