@@ -1,6 +1,8 @@
 #include "passwordwindow.h"
 #include "ui_passwordwindow.h"
 
+#include "clienttexts.h"
+
 PasswordWindow::PasswordWindow(QWidget *parent)
     : QDialog(parent)
     , ui(new Ui::PasswordWindow)
@@ -20,7 +22,7 @@ void PasswordWindow::setConnected()
 
 void PasswordWindow::setDisconnected()
 {
-    ui->l_information->setText(tr("Нет соединения с сервером."));
+    ui->l_information->setText(clientText(ClientText::NoConnection));
     ui->l_information->show();
     ui->pb_enter->hide();
 }
@@ -32,7 +34,7 @@ LoginCredentials PasswordWindow::loginData() const
 
 void PasswordWindow::showAttemptsLeft(int attempts)
 {
-    ui->l_information->setText(tr("Попыток осталось:") + QLatin1Char(' ') + QString::number(attempts));
+    ui->l_information->setText(clientText(ClientText::AttemptsLeft) + QLatin1Char(' ') + QString::number(attempts));
     ui->l_information->show();
 }
 

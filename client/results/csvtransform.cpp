@@ -1,5 +1,6 @@
 #include "csvtransform.h"
 
+#include "clienttexts.h"
 #include "cp1251.h"
 
 #include <QSaveFile>
@@ -65,9 +66,9 @@ QByteArray CSVTransform::encodeRow(const QStringList &fields)
 QVector<QStringList> csvRows(const ChartResult &result)
 {
     QVector<QStringList> lines;
-    QStringList header{QStringLiteral("номер вопроса"), QStringLiteral("вопросы/эксперты")};
+    QStringList header{clientText(ClientText::CsvQuestionNumber), clientText(ClientText::CsvQuestionsExperts)};
     for (const QString &author : result.authorNames)
-        header << author << QStringLiteral("Дата ответа");
+        header << author << clientText(ClientText::CsvAnswerDate);
     lines.append(header);
 
     for (int q = 0; q < result.rows.size(); ++q) {

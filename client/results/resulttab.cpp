@@ -2,6 +2,7 @@
 
 #include "csvtransform.h"
 #include "graphpainter.h"
+#include "setshown.h"
 #include "widgetlegend.h"
 
 #include <QComboBox>
@@ -35,14 +36,6 @@ void fillTeacherCombo(QComboBox *combo, const QVector<ChartTeacher> &teachers, q
     if (current < 0 && combo->count() > 0)
         current = qBound(0, fallbackRow, combo->count() - 1);
     combo->setCurrentIndex(current);
-}
-
-void setShown(std::initializer_list<QWidget *> widgets, bool shown)
-{
-    for (QWidget *widget : widgets) {
-        if (widget)
-            widget->setVisible(shown);
-    }
 }
 
 } // namespace

@@ -5,3 +5,4 @@ foreach(test tst_chartresult tst_csvtransform tst_resultwidgets tst_resulttab)
         SOURCES ${results_tests}/${test}.cpp ${results_tests}/answerfixture.h
         LIBS clientresults)
 endforeach()
+school_add_test(tst_clienttexts SOURCES ${results_tests}/tst_clienttexts.cpp LIBS clientresults)
