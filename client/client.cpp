@@ -4,12 +4,14 @@
 #include "addressline.h"
 #include "answerhistoryview.h"
 #include "clientprotocol.h"
+#include "clienttexts.h"
 #include "firstmessagew.h"
 #include "graphpainter.h"
 #include "messageassembler.h"
 #include "passwordwindow.h"
 #include "questtestunit.h"
 #include "resulttab.h"
+#include "setshown.h"
 #include "widgetlegend.h"
 
 #include <QComboBox>
@@ -23,6 +25,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTimer>
@@ -45,7 +48,7 @@ const char SentStyle[] = "QPushButton\n{background-color: qlineargradient(spread
 QString exportStartFolder()
 {
 #ifdef Q_OS_WIN
-    return QStringLiteral("C:/");
+    return clientText(ClientText::ExportFolder);
 #else
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 #endif
@@ -58,10 +61,20 @@ T *chartWidget(const QWidget *tab, const char *name, const QString &suffix)
     return tab->findChild<T *>(QLatin1String(name) + suffix);
 }
 
-void setShown(std::initializer_list<QWidget *> widgets, bool shown)
+// Refills `combo` with `records`, each shown by its name with its id as
+// item data, without running the window's slots of that combo box. The
+// record with `chosenId` stays chosen while it is offered; otherwise the
+// first one is chosen.
+template<typename Record>
+void fillById(QComboBox *combo, const QVector<Record> &records, const QVariant &chosenId)
 {
-    for (QWidget *widget : widgets)
-        widget->setVisible(shown);
+    const QSignalBlocker blocker(combo);
+    combo->clear();
+    for (const Record &record : records)
+        combo->addItem(record.name, record.id);
+    const int row = combo->findData(chosenId);
+    if (row >= 0)
+        combo->setCurrentIndex(row);
 }
 
 } // namespace
@@ -75,6 +88,9 @@ Client::Client(const QHostAddress &server, quint16 port, QWidget *parent)
     : QWidget(parent)
     , ui(new Ui::ClientClass)
 {
+    // The window icon is compiled into this static library, and a linker
+    // keeps no object file of it that nothing names: register it by name.
+    Q_INIT_RESOURCE(client);
     ui->setupUi(this);
 
     showWelcomeOnce();
@@ -99,8 +115,8 @@ Client::Client(const QHostAddress &server, quint16 port, QWidget *parent)
     ui->w_for_units->layout()->setAlignment(Qt::AlignTop);
     ui->l_pikto->setPixmap(QPixmap(QString::fromLatin1(PictureFile)));
 
-    m_historyView = new AnswerHistoryView(0, false, ui->w_for_units_history);
-    ui->w_for_units_history->layout()->addWidget(m_historyView);
+    m_historyView = new AnswerHistoryView(0, false);
+    m_historyView->embedInto(ui->w_for_units_history);
 
     setUpResultTabs();
 
@@ -214,6 +230,9 @@ void Client::sl_readyReadEnd(const QByteArray &message)
     if (!sections)
         return;
 
+    // The block choice depends on the blocks and the teachers; it and the
+    // question cards are rebuilt once, after both lists are replaced.
+    bool choicesChanged = false;
     for (const ServerSection &section : *sections) {
         switch (section.type) {
         case AttemptsLeftSection:
@@ -225,12 +244,14 @@ void Client::sl_readyReadEnd(const QByteArray &message)
             continue;
         case BlockListSection:
             handleBlockList(section.blocks);
+            choicesChanged = true;
             break;
         case AnswerListSection:
             handleAnswerList(section.answers);
             break;
         case TeacherProgressSection:
             handleTeacherProgress(section.teachers);
+            choicesChanged = true;
             break;
         default:
             break;
@@ -240,32 +261,24 @@ void Client::sl_readyReadEnd(const QByteArray &message)
         setWindowModality(Qt::NonModal);
         show();
     }
+    // The block chosen before stays chosen while it is still open.
+    if (choicesChanged)
+        showOfferedBlocks(ui->cb_list_block->currentData());
 }
 
 void Client::handleBlockList(const QVector<QuestionBlock> &blocks)
 {
     if (!m_titleShown) {
         setWindowTitle(QStringLiteral("%1 (%2: %3)")
-                           .arg(windowTitle(), tr("пользователь"), m_passwordWindow->loginData().login));
+                           .arg(windowTitle(), clientText(ClientText::User),
+                                m_passwordWindow->loginData().login));
         m_titleShown = true;
     }
 
-    const QString chosenBlock = ui->cb_list_block->currentText();
     m_data.blocks = blocks;
-    if (blocks.isEmpty()) {
-        ui->cb_list_block->clear();
-        return;
-    }
     const int group = m_data.commonBlockGroup();
     if (group >= 0)
         removeChartTabFor(group);
-
-    // Only an expert chooses the kind of teacher; everybody else is offered
-    // every block the server sent.
-    const int kind = m_expert ? ui->cb_type_user->currentIndex() : -1;
-    ui->cb_list_block->clear();
-    ui->cb_list_block->addItems(m_data.blockChoice(kind));
-    selectBlock(chosenBlock);
 }
 
 void Client::handleAnswerList(const QVector<Answer> &answers)
@@ -283,8 +296,8 @@ void Client::handleAnswerList(const QVector<Answer> &answers)
 
 void Client::handleTeacherProgress(const QVector<TeacherEntry> &teachers)
 {
-    if (!m_expert) {
-        m_expert = true;
+    if (!m_data.expert) {
+        m_data.expert = true;
         setShown({ui->cb_list_teachere, ui->label_10, ui->cb_type_user, ui->pb_update_expert, ui->label_3,
                   ui->cb_graph_expert, ui->pb_graph_group, ui->pb_graph_group_2, ui->label_13,
                   ui->cb_graph_expert_2},
@@ -292,22 +305,10 @@ void Client::handleTeacherProgress(const QVector<TeacherEntry> &teachers)
         showTeacherLabel(ui->cb_type_user->currentIndex());
     }
 
-    // The teacher and the block stay chosen as long as they are offered.
-    const int kind = ui->cb_type_user->currentIndex();
-    const QVector<TeacherEntry> before = m_data.teachersOfGroup(kind);
-    const int row = ui->cb_list_teachere->currentIndex();
-    const qint32 chosenTeacher = row >= 0 && row < before.size() ? before.at(row).id : -1;
-    const QString chosenBlock = ui->cb_list_block->currentText();
-
+    // The teacher stays chosen as long as they are offered.
     m_data.teachers = teachers;
-    const QVector<TeacherEntry> ofKind = m_data.teachersOfGroup(kind);
-    ui->cb_list_teachere->clear();
-    ui->cb_list_teachere->addItems(m_data.teacherNames(kind));
-    for (int i = 0; i < ofKind.size(); ++i) {
-        if (ofKind.at(i).id == chosenTeacher)
-            ui->cb_list_teachere->setCurrentIndex(i);
-    }
-    selectBlock(chosenBlock);
+    fillById(ui->cb_list_teachere, m_data.teachersOfGroup(ui->cb_type_user->currentIndex()),
+             ui->cb_list_teachere->currentData());
 }
 
 void Client::removeChartTabFor(int group)
@@ -322,12 +323,24 @@ void Client::showTeacherLabel(int kind)
     ui->label_9->setVisible(kind != 0);
 }
 
-void Client::selectBlock(const QString &name)
+void Client::showOfferedBlocks(const QVariant &chosenId)
 {
-    const int row = ui->cb_list_block->findText(name);
-    if (row >= 0)
-        ui->cb_list_block->setCurrentIndex(row);
+    fillById(ui->cb_list_block,
+             m_data.offeredBlocks(ui->cb_type_user->currentIndex(), ui->cb_list_teachere->currentIndex()),
+             chosenId);
+    // The combo box kept quiet while it was refilled.
     on_cb_list_block_currentIndexChanged(ui->cb_list_block->currentIndex());
+}
+
+std::optional<QuestionBlock> Client::chosenBlock() const
+{
+    const QVariant id = ui->cb_list_block->currentData();
+    return id.isValid() ? m_data.blockById(id.toInt()) : std::nullopt;
+}
+
+std::optional<qint32> Client::chosenSubject() const
+{
+    return m_data.subjectId(ui->cb_type_user->currentIndex(), ui->cb_list_teachere->currentIndex());
 }
 
 void Client::clearQuestionUnits()
@@ -345,7 +358,7 @@ QWidget *Client::dialogParent()
 bool Client::sendToServer(const QByteArray &message)
 {
     if (m_socket->state() != QAbstractSocket::ConnectedState) {
-        QMessageBox::warning(dialogParent(), tr("Опросник"), tr("Нет соединения с сервером."));
+        QMessageBox::warning(dialogParent(), tr("Опросник"), clientText(ClientText::NoConnection));
         return false;
     }
     m_socket->write(message);
@@ -354,21 +367,21 @@ bool Client::sendToServer(const QByteArray &message)
 
 void Client::on_pb_send_clicked()
 {
+    const auto block = chosenBlock();
+    const auto subject = chosenSubject();
+    // "Ответить" is disabled then; nothing to send without a block or
+    // without somebody to rate.
+    if (!block || !subject)
+        return;
     QVector<Question> answered;
     for (const QuestTestUnit *unit : qAsConst(m_questionUnits))
         answered.append(unit->answer());
-    const auto block = m_data.blockNamed(ui->cb_list_block->currentText());
-    const auto subject = m_data.subjectId(ui->cb_type_user->currentIndex(),
-                                          ui->cb_list_teachere->currentIndex());
-    // An expert with no teacher of the chosen kind has nobody to rate.
-    if (!subject)
-        return;
-    const auto bytes = answerSubmissionBytes(buildAnswerBatch(*subject, block ? block->id : -1, answered));
+    const auto bytes = answerSubmissionBytes(buildAnswerBatch(*subject, block->id, answered));
     if (!bytes || !sendToServer(*bytes))
         return;
 
     ui->pb_send->setStyleSheet(QString::fromLatin1(SentStyle));
-    QMessageBox::information(dialogParent(), tr("Опросник"), tr("Ваши ответы приняты.\nСпасибо!"));
+    QMessageBox::information(dialogParent(), tr("Опросник"), clientText(ClientText::AnswersAccepted));
 }
 
 void Client::on_cb_type_user_currentIndexChanged(int index)
@@ -376,20 +389,16 @@ void Client::on_cb_type_user_currentIndexChanged(int index)
     showTeacherLabel(index);
     if (index < 0)
         return;
-    // Filling the teacher list offers the first teacher's open blocks.
-    ui->cb_list_teachere->clear();
-    ui->cb_list_teachere->addItems(m_data.teacherNames(index));
+    fillById(ui->cb_list_teachere, m_data.teachersOfGroup(index), QVariant());
+    showOfferedBlocks(QVariant());
 }
 
-void Client::on_cb_list_teachere_currentIndexChanged(int index)
+void Client::on_cb_list_teachere_currentIndexChanged(int)
 {
-    ui->cb_list_block->clear();
-    if (index < 0)
-        return;
-    ui->cb_list_block->addItems(m_data.openBlockNames(ui->cb_type_user->currentIndex(), index));
+    showOfferedBlocks(QVariant());
 }
 
-void Client::on_cb_list_block_currentIndexChanged(int index)
+void Client::on_cb_list_block_currentIndexChanged(int)
 {
     clearQuestionUnits();
 
@@ -399,9 +408,8 @@ void Client::on_cb_list_block_currentIndexChanged(int index)
     ui->l_block_dublicate->setText(longName ? name : QString());
     ui->l_block_dublicate->setVisible(longName);
 
-    const auto block = index >= 0 && index < m_data.blocks.size() ? m_data.blockNamed(name)
-                                                                   : std::nullopt;
-    ui->pb_send->setEnabled(block.has_value());
+    const auto block = chosenBlock();
+    ui->pb_send->setEnabled(block && chosenSubject());
     if (!block)
         return;
     for (int position = 0; position < block->questions.size(); ++position) {
@@ -414,7 +422,7 @@ void Client::on_cb_list_block_currentIndexChanged(int index)
 
 void Client::exportResult(const ResultTab *tab)
 {
-    QString fileName = QFileDialog::getSaveFileName(this, tr("Сохраните экспортный файл"), exportStartFolder(),
+    QString fileName = QFileDialog::getSaveFileName(this, clientText(ClientText::ExportTitle), exportStartFolder(),
                                                     tr("Data Files (*.csv)"));
     if (fileName.isEmpty())
         return;

@@ -5,8 +5,11 @@
 
 #include <QHostAddress>
 #include <QScopedPointer>
+#include <QVariant>
 #include <QVector>
 #include <QWidget>
+
+#include <optional>
 
 class AnswerHistoryView;
 class MessageAssembler;
@@ -84,9 +87,12 @@ private:
     void removeChartTabFor(int group);
     // Names the teacher choice after the kind of teacher chosen.
     void showTeacherLabel(int kind);
-    // Chooses the block named `name` when it is offered and shows the
-    // questions of whatever block is chosen then.
-    void selectBlock(const QString &name);
+    // Offers the blocks of ClientData::offeredBlocks() for the chosen kind
+    // and teacher, the block with `chosenId` staying chosen while it is
+    // offered (the first one otherwise), and shows its questions.
+    void showOfferedBlocks(const QVariant &chosenId);
+    std::optional<QuestionBlock> chosenBlock() const;
+    std::optional<qint32> chosenSubject() const;
     void clearQuestionUnits();
     QWidget *dialogParent();
     // Writes one whole message; false (after telling the user) when the
@@ -105,8 +111,6 @@ private:
     MessageAssembler *m_assembler = nullptr;
     QTimer *m_hideTimer = nullptr;
     bool m_titleShown = false;
-    // Set once the server has sent the teacher list that only experts get.
-    bool m_expert = false;
 };
 
 #endif // CLIENT_H

@@ -27,43 +27,29 @@ QVector<TeacherEntry> ClientData::teachersOfGroup(int group) const
     return result;
 }
 
-QStringList ClientData::teacherNames(int group) const
-{
-    QStringList names;
-    for (const TeacherEntry &t : teachersOfGroup(group))
-        names.append(t.name);
-    return names;
-}
-
-QStringList ClientData::openBlockNames(int group, int teacherIndex) const
+QVector<QuestionBlock> ClientData::openBlocks(int group, int teacherIndex) const
 {
     const QVector<TeacherEntry> ofGroup = teachersOfGroup(group);
     if (teacherIndex < 0 || teacherIndex >= ofGroup.size())
         return {};
     const TeacherEntry &teacher = ofGroup.at(teacherIndex);
-    QStringList names;
+    QVector<QuestionBlock> open;
     for (const QuestionBlock &b : blocks) {
         if (b.group == group && !teacher.answeredBlocks.contains(b.id))
-            names.append(b.name);
+            open.append(b);
     }
-    return names;
+    return open;
 }
 
-QStringList ClientData::blockChoice(int group) const
+QVector<QuestionBlock> ClientData::offeredBlocks(int group, int teacherIndex) const
 {
-    const bool filter = group >= 0 && commonBlockGroup() < 0;
-    QStringList names;
-    for (const QuestionBlock &b : blocks) {
-        if (!filter || b.group == group)
-            names.append(b.name);
-    }
-    return names;
+    return expert ? openBlocks(group, teacherIndex) : blocks;
 }
 
-std::optional<QuestionBlock> ClientData::blockNamed(const QString &name) const
+std::optional<QuestionBlock> ClientData::blockById(qint32 id) const
 {
     for (const QuestionBlock &b : blocks) {
-        if (b.name == name)
+        if (b.id == id)
             return b;
     }
     return std::nullopt;
@@ -71,7 +57,7 @@ std::optional<QuestionBlock> ClientData::blockNamed(const QString &name) const
 
 std::optional<qint32> ClientData::subjectId(int group, int teacherIndex) const
 {
-    if (teachers.isEmpty())
+    if (!expert)
         return -1;
     const QVector<TeacherEntry> ofGroup = teachersOfGroup(group);
     if (teacherIndex < 0 || teacherIndex >= ofGroup.size())

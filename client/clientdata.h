@@ -4,7 +4,6 @@
 #include "message.h"
 #include "records.h"
 
-#include <QStringList>
 #include <QVector>
 
 #include <optional>
@@ -19,27 +18,29 @@ public:
     QVector<QuestionBlock> blocks;
     QVector<Answer> answers;
     QVector<TeacherEntry> teachers;
+    // Set once a teacher list has arrived: only experts get one, and only
+    // they choose whom they rate.
+    bool expert = false;
 
     // The teachers of `group`, in list order.
     QVector<TeacherEntry> teachersOfGroup(int group) const;
-    QStringList teacherNames(int group) const;
 
-    // The names of the blocks of `group` that the teacher at `teacherIndex`
-    // among the teachers of that group has not been rated on this season.
-    QStringList openBlockNames(int group, int teacherIndex) const;
+    // The blocks of `group` that the teacher at `teacherIndex` among the
+    // teachers of that group has not been rated on this season.
+    QVector<QuestionBlock> openBlocks(int group, int teacherIndex) const;
 
-    // The block names offered after a block list arrives: with blocks of both
-    // groups present only those of `group`, otherwise all of them. A
-    // negative `group` offers all blocks.
-    QStringList blockChoice(int group) const;
+    // The blocks the questionnaire offers: to an expert the open blocks of
+    // the chosen teacher (none without one), to everybody else every block.
+    QVector<QuestionBlock> offeredBlocks(int group, int teacherIndex) const;
 
-    // The first block named `name`; nothing when there is none.
-    std::optional<QuestionBlock> blockNamed(const QString &name) const;
+    // The block with `id`; nothing when there is none. Blocks of both groups
+    // may share a name, so blocks are told apart by id only.
+    std::optional<QuestionBlock> blockById(qint32 id) const;
 
-    // The id of the teacher being rated: -1 for an account that gets no
-    // teacher list (it rates without choosing anybody), the id of the
-    // teacher at `teacherIndex` among those of `group`, or nothing when the
-    // list holds no such teacher, so there is nobody to rate.
+    // The id of the teacher being rated: -1 for an account that is not an
+    // expert (it rates without choosing anybody), the id of the teacher at
+    // `teacherIndex` among those of `group`, or nothing when an expert has
+    // no such teacher, so there is nobody to rate.
     std::optional<qint32> subjectId(int group, int teacherIndex) const;
 
     // The group that all blocks (answers) share, or -1 when they are of

@@ -26,6 +26,8 @@
 
 #include <memory>
 
+Q_DECLARE_METATYPE(TeacherEntry)
+
 #define RETURN_IF_FAILED()                                                                                    \
     do {                                                                                                       \
         if (QTest::currentTestFailed())                                                                        \
@@ -53,6 +55,22 @@ QList<QuestTestUnit *> questionUnits(const Client &client)
     }
     return units;
 }
+
+// Counts the widgets created inside a container, such as question cards.
+class ChildCounter : public QObject
+{
+public:
+    explicit ChildCounter(QWidget *container) { container->installEventFilter(this); }
+    int created = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ChildAdded && static_cast<QChildEvent *>(event)->child()->isWidgetType())
+            ++created;
+        return false;
+    }
+};
 
 // A school with blocks for both kinds of teacher.
 struct School
@@ -131,6 +149,7 @@ private slots:
     void init();
 
     void form();
+    void windowIconLoads();
     void chartTabControls_data();
     void chartTabControls();
     void onlyLoginWindowAtStart();
@@ -148,6 +167,12 @@ private slots:
     void expertSendsAnswers();
     void replyAfterSendingDropsAnsweredBlock();
     void parentSendsNobody();
+    void sameBlockNameInBothGroups_data();
+    void sameBlockNameInBothGroups();
+    void expertWithoutTeacherOfTheKind_data();
+    void expertWithoutTeacherOfTheKind();
+    void questionCardsBuiltOncePerReply_data();
+    void questionCardsBuiltOncePerReply();
     void emptyBlockListDisablesSending();
     void answersAloneRemoveTheOtherTab();
     void bothGroupsKeepBothTabs();
@@ -211,6 +236,16 @@ void TestClient::form()
     QVERIFY(child<QLabel>(&c, "l_pikto"));
     QVERIFY(child<QWidget>(&c, "w_for_units"));
     QVERIFY(child<QWidget>(&c, "w_for_units_history")->findChild<AnswerHistoryView *>());
+}
+
+void TestClient::windowIconLoads()
+{
+    Session s;
+    s.start();
+    RETURN_IF_FAILED();
+    // A resource that cannot be read still gives an icon, but one without
+    // any size.
+    QVERIFY(!s.client->windowIcon().availableSizes().isEmpty());
 }
 
 void TestClient::chartTabControls_data()
@@ -591,6 +626,145 @@ void TestClient::parentSendsNobody()
     expected.items = {AnswerItem{school.q5.id, school.classroom.id, 2}};
     QTRY_COMPARE(s.server.received(), *answerSubmissionBytes(expected));
     QCOMPARE(c.findChild<AnswerHistoryView *>()->count(), 0);
+}
+
+void TestClient::sameBlockNameInBothGroups_data()
+{
+    QTest::addColumn<bool>("expert");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("firstGroup");
+    QTest::addColumn<int>("chosenGroup");
+
+    // "firstGroup" is the group of the block of that name that comes first
+    // in the block list.
+    QTest::newRow("expert rating a teacher of additional education") << true << 0 << 1 << 0;
+    QTest::newRow("expert rating a school teacher") << true << 1 << 0 << 1;
+    QTest::newRow("parent choosing the second of the two") << false << 0 << 0 << 1;
+    QTest::newRow("parent choosing the first of the two") << false << 0 << 1 << 1;
+}
+
+void TestClient::sameBlockNameInBothGroups()
+{
+    QFETCH(bool, expert);
+    QFETCH(int, kind);
+    QFETCH(int, firstGroup);
+    QFETCH(int, chosenGroup);
+
+    School school;
+    const QuestionBlock roomDo = makeBlock(5, school.classroom.name, 0, {school.q1, school.q2});
+    const QuestionBlock roomSchool = school.classroom;
+    QVector<QuestionBlock> blocks = {school.clubs, school.lessons};
+    blocks += firstGroup == 0 ? QVector<QuestionBlock>{roomDo, roomSchool} : QVector<QuestionBlock>{roomSchool, roomDo};
+    const QuestionBlock &chosen = chosenGroup == 0 ? roomDo : roomSchool;
+
+    Session s;
+    s.logIn(expert ? QStringLiteral("Эксперт") : QStringLiteral("Родитель"), blocks, {},
+            expert ? &school.teachers : nullptr);
+    RETURN_IF_FAILED();
+    const Client &c = *s.client;
+    auto *blockChoice = child<QComboBox>(&c, "cb_list_block");
+    int row = blocks.indexOf(chosen);
+    if (expert) {
+        child<QComboBox>(&c, "cb_type_user")->setCurrentIndex(kind);
+        // An expert is offered the one block of that name of the chosen kind.
+        QCOMPARE(comboItems(blockChoice).count(chosen.name), 1);
+        row = blockChoice->findText(chosen.name);
+    }
+    blockChoice->setCurrentIndex(row);
+    QCOMPARE(blockChoice->currentText(), chosen.name);
+
+    const QList<QuestTestUnit *> units = questionUnits(c);
+    QCOMPARE(units.size(), chosen.questions.size());
+    AnswerBatch expected;
+    expected.subject = !expert ? -1 : kind == 0 ? 10 : 12;
+    for (int i = 0; i < units.size(); ++i) {
+        const Question &question = chosen.questions.at(i);
+        QCOMPARE(child<QLabel>(units.at(i), "l_quest")->text(), question.text);
+        child<QSpinBox>(units.at(i), "sb_type1")->setValue(question.maxValue);
+        expected.items.append(AnswerItem{question.id, chosen.id, question.maxValue});
+    }
+
+    QString shown;
+    closeNextMessageBox(&shown);
+    QTest::mouseClick(child<QPushButton>(&c, "pb_send"), Qt::LeftButton);
+    QCOMPARE(shown, QStringLiteral("Ваши ответы приняты.\nСпасибо!"));
+    QTRY_COMPARE(s.server.received(), *answerSubmissionBytes(expected));
+}
+
+void TestClient::expertWithoutTeacherOfTheKind_data()
+{
+    QTest::addColumn<QVector<TeacherEntry>>("teachers");
+    QTest::newRow("only school teachers") << QVector<TeacherEntry>{makeTeacher(12, QStringLiteral("Сидорова"), 1)};
+    QTest::newRow("no teacher at all") << QVector<TeacherEntry>();
+}
+
+void TestClient::expertWithoutTeacherOfTheKind()
+{
+    QFETCH(QVector<TeacherEntry>, teachers);
+    School school;
+    Session s;
+    s.logIn(QStringLiteral("Эксперт"), school.allBlocks, {}, &teachers);
+    RETURN_IF_FAILED();
+    const Client &c = *s.client;
+    auto *kind = child<QComboBox>(&c, "cb_type_user");
+    auto *blocks = child<QComboBox>(&c, "cb_list_block");
+    auto *send = child<QPushButton>(&c, "pb_send");
+    const auto checkNothingToRate = [&] {
+        QCOMPARE(kind->currentText(), QStringLiteral("Педагог ДО"));
+        QCOMPARE(child<QComboBox>(&c, "cb_list_teachere")->count(), 0);
+        QCOMPARE(blocks->count(), 0);
+        QVERIFY(questionUnits(c).isEmpty());
+        QVERIFY(!send->isEnabled());
+        send->click();
+        QTest::qWait(50);
+        QVERIFY(s.server.received().isEmpty());
+    };
+    checkNothingToRate();
+    RETURN_IF_FAILED();
+
+    // A school teacher can be rated; back at the other kind there is
+    // nobody again.
+    kind->setCurrentIndex(1);
+    QCOMPARE(comboItems(blocks), teachers.isEmpty() ? QStringList()
+                                                    : QStringList({school.lessons.name, school.classroom.name}));
+    QCOMPARE(send->isEnabled(), !teachers.isEmpty());
+    kind->setCurrentIndex(0);
+    checkNothingToRate();
+}
+
+void TestClient::questionCardsBuiltOncePerReply_data()
+{
+    QTest::addColumn<bool>("expert");
+    QTest::addColumn<int>("cards");
+    // A teacher gets the questions of "Кружки", an expert those of the only
+    // block still open for Иванова.
+    QTest::newRow("teacher") << false << 2;
+    QTest::newRow("expert") << true << 1;
+}
+
+void TestClient::questionCardsBuiltOncePerReply()
+{
+    QFETCH(bool, expert);
+    QFETCH(int, cards);
+    School school;
+    Session s;
+    s.start();
+    RETURN_IF_FAILED();
+    s.sendLogin(QStringLiteral("Иванова"), QStringLiteral("secret"));
+    RETURN_IF_FAILED();
+    const QVector<TeacherEntry> *teachers = expert ? &school.teachers : nullptr;
+    ChildCounter counter(child<QWidget>(s.client.get(), "w_for_units"));
+    s.server.sendDataReply(school.allBlocks, school.answers, teachers);
+    QTRY_VERIFY(s.client->isVisible());
+    QCOMPARE(questionUnits(*s.client).size(), cards);
+    QCOMPARE(counter.created, cards);
+
+    // The next reply rebuilds them once more.
+    QSignalSpy handled(s.client->findChild<MessageAssembler *>(), &MessageAssembler::messageReady);
+    s.server.sendDataReply(school.allBlocks, school.answers, teachers);
+    QVERIFY(handled.wait());
+    QCOMPARE(counter.created, 2 * cards);
+    QCOMPARE(questionUnits(*s.client).size(), cards);
 }
 
 void TestClient::emptyBlockListDisablesSending()

@@ -3,9 +3,16 @@
 
 #include <QTest>
 
-Q_DECLARE_METATYPE(QuestionBlock)
-
 namespace {
+
+template<typename Record>
+QStringList names(const QVector<Record> &records)
+{
+    QStringList list;
+    for (const Record &record : records)
+        list.append(record.name);
+    return list;
+}
 
 Answer answerOfGroup(qint32 group)
 {
@@ -18,6 +25,7 @@ Answer answerOfGroup(qint32 group)
 ClientData expertData()
 {
     ClientData data;
+    data.expert = true;
     data.blocks = {makeBlock(0, QStringLiteral("Занятия"), 0, {}), makeBlock(1, QStringLiteral("Кружок"), 0, {}),
                    makeBlock(2, QStringLiteral("Уроки"), 1, {}), makeBlock(3, QStringLiteral("Классное руководство"), 1, {})};
     data.teachers = {makeTeacher(10, QStringLiteral("Иванова"), 0, {1}), makeTeacher(11, QStringLiteral("Смирнов"), 1),
@@ -35,9 +43,9 @@ private slots:
     void teachersOfGroupKeepListOrder();
     void openBlocksLeaveOutAnsweredOnes_data();
     void openBlocksLeaveOutAnsweredOnes();
-    void blockChoice_data();
-    void blockChoice();
-    void blockNamedFindsTheFirst();
+    void offeredBlocks_data();
+    void offeredBlocks();
+    void blockByIdTellsSameNamesApart();
     void subjectId_data();
     void subjectId();
     void commonGroup_data();
@@ -49,9 +57,9 @@ private slots:
 void TestClientData::teachersOfGroupKeepListOrder()
 {
     const ClientData data = expertData();
-    QCOMPARE(data.teacherNames(0), QStringList({QStringLiteral("Иванова"), QStringLiteral("Орлова")}));
-    QCOMPARE(data.teacherNames(1), QStringList({QStringLiteral("Смирнов"), QStringLiteral("Кузнецова")}));
-    QVERIFY(data.teacherNames(2).isEmpty());
+    QCOMPARE(names(data.teachersOfGroup(0)), QStringList({QStringLiteral("Иванова"), QStringLiteral("Орлова")}));
+    QCOMPARE(names(data.teachersOfGroup(1)), QStringList({QStringLiteral("Смирнов"), QStringLiteral("Кузнецова")}));
+    QVERIFY(data.teachersOfGroup(2).isEmpty());
 }
 
 void TestClientData::openBlocksLeaveOutAnsweredOnes_data()
@@ -75,73 +83,81 @@ void TestClientData::openBlocksLeaveOutAnsweredOnes()
     QFETCH(int, group);
     QFETCH(int, teacherIndex);
     QFETCH(QStringList, names);
-    QCOMPARE(expertData().openBlockNames(group, teacherIndex), names);
+    QCOMPARE(::names(expertData().openBlocks(group, teacherIndex)), names);
 }
 
-void TestClientData::blockChoice_data()
+void TestClientData::offeredBlocks_data()
 {
-    QTest::addColumn<QVector<QuestionBlock>>("blocks");
+    QTest::addColumn<bool>("expert");
+    QTest::addColumn<bool>("withTeachers");
     QTest::addColumn<int>("group");
+    QTest::addColumn<int>("teacherIndex");
     QTest::addColumn<QStringList>("names");
 
-    const QVector<QuestionBlock> both = expertData().blocks;
-    const QVector<QuestionBlock> schoolOnly = {makeBlock(2, QStringLiteral("Уроки"), 1, {}),
-                                               makeBlock(3, QStringLiteral("Классное руководство"), 1, {})};
-    QTest::newRow("both groups, first kind")
-        << both << 0 << QStringList{QStringLiteral("Занятия"), QStringLiteral("Кружок")};
-    QTest::newRow("both groups, second kind")
-        << both << 1 << QStringList{QStringLiteral("Уроки"), QStringLiteral("Классное руководство")};
-    QTest::newRow("both groups, no kind chosen")
-        << both << -1
-        << QStringList{QStringLiteral("Занятия"), QStringLiteral("Кружок"), QStringLiteral("Уроки"),
-                       QStringLiteral("Классное руководство")};
-    QTest::newRow("one group: all, whatever the kind")
-        << schoolOnly << 0 << QStringList{QStringLiteral("Уроки"), QStringLiteral("Классное руководство")};
-    QTest::newRow("no blocks") << QVector<QuestionBlock>() << 0 << QStringList();
+    const QStringList all{QStringLiteral("Занятия"), QStringLiteral("Кружок"), QStringLiteral("Уроки"),
+                          QStringLiteral("Классное руководство")};
+    QTest::newRow("expert: the teacher's open blocks")
+        << true << true << 0 << 0 << QStringList{QStringLiteral("Занятия")};
+    QTest::newRow("expert: blocks of the other kind")
+        << true << true << 1 << 0 << QStringList{QStringLiteral("Уроки"), QStringLiteral("Классное руководство")};
+    QTest::newRow("expert without a teacher of that kind") << true << true << 2 << 0 << QStringList();
+    QTest::newRow("expert with an empty teacher list") << true << false << 0 << 0 << QStringList();
+    QTest::newRow("not an expert: every block, whatever the kind") << false << false << 1 << -1 << all;
 }
 
-void TestClientData::blockChoice()
+void TestClientData::offeredBlocks()
 {
-    QFETCH(QVector<QuestionBlock>, blocks);
+    QFETCH(bool, expert);
+    QFETCH(bool, withTeachers);
     QFETCH(int, group);
+    QFETCH(int, teacherIndex);
     QFETCH(QStringList, names);
-    ClientData data;
-    data.blocks = blocks;
-    QCOMPARE(data.blockChoice(group), names);
+    ClientData data = expertData();
+    data.expert = expert;
+    if (!withTeachers)
+        data.teachers.clear();
+    QCOMPARE(::names(data.offeredBlocks(group, teacherIndex)), names);
 }
 
-void TestClientData::blockNamedFindsTheFirst()
+void TestClientData::blockByIdTellsSameNamesApart()
 {
     ClientData data = expertData();
-    data.blocks.append(makeBlock(7, QStringLiteral("Уроки"), 0, {}));
-    QCOMPARE(data.blockNamed(QStringLiteral("Уроки"))->id, 2);
-    QVERIFY(!data.blockNamed(QStringLiteral("Нет такого")));
+    data.blocks.append(makeBlock(7, QStringLiteral("Уроки"), 0, {makeQuestion(70, QStringLiteral("?"), 1, 5)}));
+    const auto found = data.blockById(7);
+    QVERIFY(found);
+    QCOMPARE(*found, data.blocks.last());
+    QCOMPARE(data.blockById(2)->group, quint8(1));
+    QVERIFY(!data.blockById(8));
 }
 
 void TestClientData::subjectId_data()
 {
+    QTest::addColumn<bool>("expert");
     QTest::addColumn<bool>("withTeachers");
     QTest::addColumn<int>("group");
     QTest::addColumn<int>("teacherIndex");
     QTest::addColumn<int>("subject");
 
     const int none = -100;
-    QTest::newRow("no teacher list: nobody, -1") << false << 0 << -1 << -1;
-    QTest::newRow("first teacher of first kind") << true << 0 << 0 << 10;
-    QTest::newRow("second teacher of first kind") << true << 0 << 1 << 12;
-    QTest::newRow("second teacher of second kind") << true << 1 << 1 << 13;
-    QTest::newRow("kind without teachers: nothing to send") << true << 2 << 0 << none;
-    QTest::newRow("no teacher chosen: nothing to send") << true << 0 << -1 << none;
-    QTest::newRow("past the end: nothing to send") << true << 1 << 2 << none;
+    QTest::newRow("not an expert: nobody, -1") << false << false << 0 << -1 << -1;
+    QTest::newRow("first teacher of first kind") << true << true << 0 << 0 << 10;
+    QTest::newRow("second teacher of first kind") << true << true << 0 << 1 << 12;
+    QTest::newRow("second teacher of second kind") << true << true << 1 << 1 << 13;
+    QTest::newRow("kind without teachers: nothing to send") << true << true << 2 << 0 << none;
+    QTest::newRow("no teacher chosen: nothing to send") << true << true << 0 << -1 << none;
+    QTest::newRow("past the end: nothing to send") << true << true << 1 << 2 << none;
+    QTest::newRow("expert with an empty teacher list: nothing to send") << true << false << 0 << 0 << none;
 }
 
 void TestClientData::subjectId()
 {
+    QFETCH(bool, expert);
     QFETCH(bool, withTeachers);
     QFETCH(int, group);
     QFETCH(int, teacherIndex);
     QFETCH(int, subject);
     ClientData data = expertData();
+    data.expert = expert;
     if (!withTeachers)
         data.teachers.clear();
     QCOMPARE(data.subjectId(group, teacherIndex).value_or(-100), subject);
