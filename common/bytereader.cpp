@@ -68,15 +68,34 @@ int ByteReader::peekU8() const
     return quint8(m_data.at(m_pos));
 }
 
+namespace {
+
+QString unitsToText(const char *units, int count)
+{
+    QString text(count, Qt::Uninitialized);
+    qFromLittleEndian<quint16>(units, count, text.data());
+    return text;
+}
+
+} // namespace
+
+QString TextPool::text(const char *units, int count)
+{
+    // The key refers to the input's bytes only while it is looked up.
+    const QByteArray key = QByteArray::fromRawData(units, 2 * count);
+    auto it = m_texts.constFind(key);
+    if (it == m_texts.constEnd())
+        it = m_texts.insert(QByteArray(units, 2 * count), unitsToText(units, count));
+    return it.value();
+}
+
 QString ByteReader::readText()
 {
     const int units = readU16();
     const char *p = take(2 * units);
     if (!p)
         return QString();
-    QString text(units, Qt::Uninitialized);
-    qFromLittleEndian<quint16>(p, units, text.data());
-    return text;
+    return m_pool ? m_pool->text(p, units) : unitsToText(p, units);
 }
 
 QByteArray ByteReader::readPassword()

@@ -4,6 +4,20 @@
 #include <QByteArray>
 #include <QString>
 
+#include <QHash>
+
+// Shares one copy of each text among the records decoded from one input: a
+// long answer list repeats the same few question texts, block names and
+// account names thousands of times.
+class TextPool
+{
+public:
+    QString text(const char *units, int count);
+
+private:
+    QHash<QByteArray, QString> m_texts;
+};
+
 // Reads little-endian fields from a byte array without ever going past its
 // end. A read that would run past the end fails: it returns a zero value,
 // and the reader stays failed for every later read, so a decoder can read a
@@ -31,6 +45,8 @@ public:
 
     // uint16 count of UTF-16 units, then the units.
     QString readText();
+    // Texts read from now on come from `pool` (which must outlive the reads).
+    void setTextPool(TextPool *pool) { m_pool = pool; }
     // uint16 count m, then a 2·m byte area whose first m bytes are the password.
     QByteArray readPassword();
 
@@ -40,6 +56,7 @@ private:
     const QByteArray m_data; // implicitly shared: no copy of the bytes
     int m_pos = 0;
     bool m_ok = true;
+    TextPool *m_pool = nullptr;
 };
 
 #endif // BYTEREADER_H

@@ -383,7 +383,13 @@ std::optional<QVector<Answer>> decodeAnswerList(const QByteArray &bytes)
 {
     if (bytes.size() < 3)
         return QVector<Answer>();
-    return decodeList<Answer>(bytes, readAnswer);
+    TextPool pool;
+    ByteReader r(bytes);
+    r.setTextPool(&pool);
+    QVector<Answer> answers = readList<Answer>(r, readAnswer);
+    if (!r.ok())
+        return std::nullopt;
+    return answers;
 }
 
 std::optional<QVector<QuestionBlock>> decodeBlockList(const QByteArray &bytes)
