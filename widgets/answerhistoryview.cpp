@@ -96,10 +96,15 @@ AnswerHistoryView::Private::Private(AnswerHistoryView *view)
 
 void AnswerHistoryView::Private::setAnswers(const QVector<Answer> &list)
 {
+    // Someone reading the newest answers keeps seeing the newest ones.
+    QScrollBar *bar = verticalScrollBar();
+    const bool atEnd = !answers.isEmpty() && bar->value() == bar->maximum();
     answers = list;
     m_heights = QVector<int>(answers.size(), 0);
     m_cardRows.fill(-1);
     relayout();
+    if (atEnd)
+        bar->setValue(bar->maximum());
 }
 
 void AnswerHistoryView::Private::relayout()

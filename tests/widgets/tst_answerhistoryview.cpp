@@ -97,6 +97,7 @@ private slots:
     void numbersAcrossALongList();
     void scrollingToTheEndShowsTheLastCardWhole_data();
     void scrollingToTheEndShowsTheLastCardWhole();
+    void newListKeepsAReaderAtTheEnd();
     void deleteAtTheFarEnd();
     void deleteThenRebuildFromTheSlot();
     void clientCardsAreReadOnly();
@@ -190,6 +191,29 @@ void TestAnswerHistoryView::scrollingToTheEndShowsTheLastCardWhole()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
     QCOMPARE(bar->value(), bar->maximum());
     QVERIFY(window.view.cardAt(LongList - 1));
+}
+
+void TestAnswerHistoryView::newListKeepsAReaderAtTheEnd()
+{
+    HistoryWindow window(0, false);
+    QVERIFY(QTest::qWaitForWindowExposed(&window.area));
+    window.view.setAnswers(makeAnswers(1000));
+    QScrollBar *bar = window.view.verticalScrollBar();
+    bar->setValue(bar->maximum());
+
+    // A fresh reply brings one answer more, with texts of other lengths.
+    window.view.setAnswers(makeAnswers(1001, QStringLiteral("новый вопрос с более длинным текстом")));
+    QCOMPARE(bar->value(), bar->maximum());
+    const AnswerTestUnit *last = window.view.cardAt(1000);
+    QVERIFY(last);
+    QCOMPARE(title(last), QStringLiteral("1000"));
+    QVERIFY(last->geometry().bottom() < window.view.height());
+
+    // Someone reading older answers is left where they were.
+    window.view.scrollToRow(10);
+    const int position = bar->value();
+    window.view.setAnswers(makeAnswers(1002));
+    QCOMPARE(bar->value(), position);
 }
 
 void TestAnswerHistoryView::deleteAtTheFarEnd()
