@@ -262,6 +262,8 @@ void Server::on_pb_add_block_clicked()
         return;
     }
     const int index = editor.addBlock(currentGroup(), name);
+    if (index < 0)
+        return;
     {
         const QSignalBlocker blocker(ui->cb_edit_block);
         ui->cb_edit_block->addItem(name);
@@ -401,7 +403,8 @@ void Server::addAccount(AccountTab &tab)
     if (dialog.exec() != QDialog::Accepted)
         return;
     const Account entered = dialog.account();
-    AccountLogic(m_store).add(tab.kind, entered);
+    if (AccountLogic(m_store).add(tab.kind, entered) < 0)
+        return;
     {
         const QSignalBlocker blocker(tab.user);
         tab.user->addItem(entered.name);
@@ -417,16 +420,25 @@ void Server::editAccount(AccountTab &tab)
     AccountLogic logic(m_store);
     if (!logic.isValid(tab.kind, row))
         return;
+    const QString oldName = logic.accounts(tab.kind).at(row).name;
     DialogUser dialog;
     dialog.setAccount(logic.accounts(tab.kind).at(row));
     if (dialog.exec() != QDialog::Accepted)
         return;
     const Account entered = dialog.account();
-    logic.edit(tab.kind, row, entered);
+    if (!logic.edit(tab.kind, row, entered))
+        return;
     tab.list->item(row)->setText(entered.name);
     tab.user->setItemText(row, entered.name);
     refreshAccountTab(tab);
     rebuildHistory();
+
+    // A teacher filter set to the old name follows the account to its new one.
+    QComboBox *filter = ui->cb_filter_teacher;
+    const bool followed = filter->currentText() == oldName;
+    updateTeacherFilter();
+    if (followed && filter->currentText() != oldName && filter->findText(entered.name) >= 0)
+        filter->setCurrentIndex(filter->findText(entered.name));
 }
 
 void Server::deleteAccount(AccountTab &tab)
@@ -444,6 +456,7 @@ void Server::deleteAccount(AccountTab &tab)
     delete tab.list->takeItem(row);
     refreshAccountTab(tab);
     rebuildHistory();
+    updateTeacherFilter();
 }
 
 void Server::setAccountActive(AccountTab &tab, int state)
@@ -635,16 +648,17 @@ void Server::sl_delete_history(int questionId, int number)
 
 void Server::updateTeacherFilter()
 {
-    const QStringList names = subjectNames(m_store.accounts(), m_store.answers());
     QComboBox *combo = ui->cb_filter_teacher;
-    for (int i = combo->count() - 1; i >= 0; --i) {
-        if (!names.contains(combo->itemText(i)))
-            combo->removeItem(i);
-    }
-    for (const QString &name : names) {
-        if (combo->findText(name) < 0)
-            combo->addItem(name);
-    }
+    QStringList held;
+    for (int i = 0; i < combo->count(); ++i)
+        held.append(combo->itemText(i));
+    const QStringList items = teacherFilterItems(held, m_store.accounts(), m_store.answers());
+    if (items == held)
+        return;
+    const QString current = combo->currentText();
+    combo->clear();
+    combo->addItems(items);
+    combo->setCurrentIndex(qMax(0, items.indexOf(current)));
 }
 
 void Server::sl_answersWritten()

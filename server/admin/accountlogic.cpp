@@ -20,6 +20,16 @@ QByteArray AccountLogic::generatePassword()
     return bytes.toHex();
 }
 
+QByteArray AccountLogic::passwordBytes(const QString &password)
+{
+    return password.toUtf8();
+}
+
+QString AccountLogic::passwordText(const QByteArray &bytes)
+{
+    return QString::fromUtf8(bytes);
+}
+
 qint32 AccountLogic::kindCodeFor(int kind)
 {
     switch (kind) {
@@ -45,8 +55,22 @@ bool AccountLogic::isValid(int kind, int index) const
         && index < m_store.accounts().at(kind).size();
 }
 
+bool AccountLogic::fitsFormat(const Account &entered)
+{
+    return m_store.checkLength(entered.name.size(), QStringLiteral("знаков в имени"))
+        && m_store.checkLength(entered.password.size(), QStringLiteral("байтов в пароле"))
+        && m_store.checkLength(entered.information.size(),
+                               QStringLiteral("знаков в информации об учётной записи"));
+}
+
 int AccountLogic::add(int kind, const Account &entered)
 {
+    if (kind < 0 || kind >= m_store.accounts().size()
+        || !m_store.checkRoom(m_store.accounts().at(kind).size(), 1,
+                              QStringLiteral("учётных записей одного вида"))
+        || !fitsFormat(entered)) {
+        return -1;
+    }
     Account account;
     account.name = entered.name;
     account.password = entered.password;
@@ -61,7 +85,7 @@ int AccountLogic::add(int kind, const Account &entered)
 
 bool AccountLogic::edit(int kind, int index, const Account &entered)
 {
-    if (!isValid(kind, index))
+    if (!isValid(kind, index) || !fitsFormat(entered))
         return false;
     Account &account = m_store.accounts()[kind][index];
     account.name = entered.name;
@@ -81,7 +105,7 @@ bool AccountLogic::remove(int kind, int index)
         return (aboutTeacher ? a.subjectId : a.authorId) == id;
     });
     m_store.writeAnswers();
-    m_store.accounts()[kind].remove(index);
+    m_store.removeAccount(kind, index);
     m_store.writeAccounts();
     return true;
 }
@@ -103,10 +127,14 @@ bool AccountLogic::apply(int kind, const QString &name, const QString &password,
         = std::find_if(list.begin(), list.end(), [&](const Account &a) { return a.name == name; });
     if (it == list.end())
         return false;
+    Account changed = *it;
     if (!password.isEmpty())
-        it->password = password.toLocal8Bit();
-    it->active = active;
-    it->information = information;
+        changed.password = passwordBytes(password);
+    changed.active = active;
+    changed.information = information;
+    if (!fitsFormat(changed))
+        return false;
+    *it = changed;
     m_store.writeAccounts();
     return true;
 }

@@ -8,7 +8,10 @@ DialogUser::DialogUser(QWidget *parent)
     , ui(new Ui::DialogUser)
 {
     ui->setupUi(this);
-    ui->pb_add->setEnabled(false);
+    // A new account starts with a generated password, never an empty one;
+    // setAccount() shows an existing account's own.
+    on_pb_generate_clicked();
+    updateAcceptButton();
 }
 
 DialogUser::~DialogUser() = default;
@@ -16,7 +19,7 @@ DialogUser::~DialogUser() = default;
 void DialogUser::setAccount(const Account &account)
 {
     ui->le_new->setText(account.name);
-    ui->le_password->setText(QString::fromLocal8Bit(account.password));
+    ui->le_password->setText(AccountLogic::passwordText(account.password));
     ui->te_teacher_information->setPlainText(account.information);
 }
 
@@ -24,7 +27,7 @@ Account DialogUser::account() const
 {
     Account account;
     account.name = ui->le_new->text();
-    account.password = ui->le_password->text().toLocal8Bit();
+    account.password = AccountLogic::passwordBytes(ui->le_password->text());
     account.information = ui->te_teacher_information->toPlainText();
     return account;
 }
@@ -44,7 +47,19 @@ void DialogUser::on_pb_generate_clicked()
     ui->le_password->setText(QString::fromLatin1(AccountLogic::generatePassword()));
 }
 
-void DialogUser::on_le_new_textChanged(const QString &text)
+void DialogUser::on_le_new_textChanged(const QString &)
 {
-    ui->pb_add->setEnabled(!text.trimmed().isEmpty());
+    updateAcceptButton();
+}
+
+void DialogUser::on_le_password_textChanged(const QString &)
+{
+    updateAcceptButton();
+}
+
+// Without a password the name alone would log in.
+void DialogUser::updateAcceptButton()
+{
+    ui->pb_add->setEnabled(!ui->le_new->text().trimmed().isEmpty()
+                           && !ui->le_password->text().isEmpty());
 }

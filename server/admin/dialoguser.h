@@ -11,7 +11,8 @@ class DialogUser;
 }
 
 // The modal dialog in which an account's name, password and information are
-// entered or changed. The accept button stays disabled while the name is empty.
+// entered or changed. A new dialog offers a generated password; the accept
+// button stays disabled while the name or the password is empty.
 class DialogUser : public QDialog
 {
     Q_OBJECT
@@ -29,8 +30,11 @@ private slots:
     void on_pb_cancel_clicked();
     void on_pb_generate_clicked();
     void on_le_new_textChanged(const QString &text);
+    void on_le_password_textChanged(const QString &text);
 
 private:
+    void updateAcceptButton();
+
     QScopedPointer<Ui::DialogUser> ui;
 };
 

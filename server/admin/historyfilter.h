@@ -36,4 +36,11 @@ HistoryList buildHistory(const QuestionStore &questions, const AccountStore &acc
 // once, in the order of first appearance.
 QStringList subjectNames(const AccountStore &accounts, const AnswerStore &answers);
 
+// The items of the teacher filter after the stores changed, from the items
+// `held` so far: those that no account bears any longer go (a deleted or
+// renamed account), the others keep their order, and the subject names not
+// held yet follow at the end.
+QStringList teacherFilterItems(const QStringList &held, const AccountStore &accounts,
+                               const AnswerStore &answers);
+
 #endif // HISTORYFILTER_H

@@ -40,8 +40,15 @@ const QuestionBlock *QuestionEditor::block(int group, int block) const
     return &blocks.at(block);
 }
 
+bool QuestionEditor::hasGroup(int group) const
+{
+    return group >= 0 && group < m_store.questions().size();
+}
+
 bool QuestionEditor::hasBlockNamed(int group, const QString &name) const
 {
+    if (!hasGroup(group))
+        return false;
     const QVector<QuestionBlock> &blocks = m_store.questions().at(group).blocks;
     return std::any_of(blocks.cbegin(), blocks.cend(),
                        [&](const QuestionBlock &b) { return b.name == name; });
@@ -49,6 +56,11 @@ bool QuestionEditor::hasBlockNamed(int group, const QString &name) const
 
 int QuestionEditor::addBlock(int group, const QString &name)
 {
+    if (!hasGroup(group)
+        || !m_store.checkRoom(m_store.questions().at(group).blocks.size(), 1,
+                              QStringLiteral("блоков в группе"))) {
+        return -1;
+    }
     QuestionBlock added;
     added.name = name;
     added.id = nextFreeBlockId(m_store.questions());
@@ -74,10 +86,18 @@ bool QuestionEditor::deleteBlock(int group, int block)
     return true;
 }
 
+QVector<qint32> QuestionEditor::takenQuestionIds(const QVector<qint32> &openIds) const
+{
+    QSet<qint32> taken(openIds.cbegin(), openIds.cend());
+    for (const Answer &answer : m_store.answers())
+        taken.insert(answer.questionId);
+    return QVector<qint32>(taken.cbegin(), taken.cend());
+}
+
 Question QuestionEditor::newQuestion(const QVector<qint32> &openIds) const
 {
     Question q;
-    q.id = nextFreeQuestionId(m_store.questions(), openIds);
+    q.id = nextFreeQuestionId(m_store.questions(), takenQuestionIds(openIds));
     q.text = QString::number(q.id);
     q.active = false;
     q.maxValue = 0;
@@ -88,8 +108,14 @@ Question QuestionEditor::newQuestion(const QVector<qint32> &openIds) const
 
 bool QuestionEditor::saveBlock(int group, int block, const QVector<Question> &rows, bool active)
 {
-    if (!this->block(group, block))
+    if (!this->block(group, block)
+        || !m_store.checkRoom(0, rows.size(), QStringLiteral("вопросов в блоке"))) {
         return false;
+    }
+    for (const Question &row : rows) {
+        if (!m_store.checkLength(row.text.size(), QStringLiteral("знаков в тексте вопроса")))
+            return false;
+    }
     QuestionBlock &target = m_store.questions()[group].blocks[block];
     QVector<Question> &questions = target.questions;
     QVector<bool> kept(questions.size(), false);
@@ -98,10 +124,10 @@ bool QuestionEditor::saveBlock(int group, int block, const QVector<Question> &ro
         // Two rows with one id would both overwrite the same question; the
         // later one is kept as a new question instead.
         if (handled.contains(q.id)) {
-            QVector<qint32> taken(handled.cbegin(), handled.cend());
+            QVector<qint32> open(handled.cbegin(), handled.cend());
             for (const Question &row : rows)
-                taken.append(row.id);
-            q.id = nextFreeQuestionId(m_store.questions(), taken);
+                open.append(row.id);
+            q.id = nextFreeQuestionId(m_store.questions(), takenQuestionIds(open));
         }
         handled.insert(q.id);
         const int at = indexOfQuestion(questions, q.id);

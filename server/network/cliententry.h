@@ -16,6 +16,10 @@ struct ClientEntry
     qint32 attemptsLeft = 3;
     qint32 roleCode = 0;
     qint32 accountId = 0;
+    // Set when the account this connection logged in with is deleted: from
+    // then on it stores nothing and gets empty replies, even once another
+    // account takes over the id.
+    bool orphaned = false;
 };
 
 #endif // CLIENTENTRY_H

@@ -1,5 +1,6 @@
 #include "connectionserver.h"
 
+#include "datastore.h"
 #include "messageassembler.h"
 #include "requesthandler.h"
 
@@ -18,6 +19,7 @@ ConnectionServer::ConnectionServer(DataStore *store, quint16 port, QObject *pare
     connect(m_server, &QTcpServer::newConnection, this, &ConnectionServer::sl_newConnection);
     connect(m_assembler, &MessageAssembler::messageReady, this, &ConnectionServer::sl_readyReadEnd);
     connect(m_assembler, &MessageAssembler::messageDropped, this, &ConnectionServer::dropMessage);
+    connect(store, &DataStore::accountRemoved, this, &ConnectionServer::orphanAccount);
 }
 
 ConnectionServer::~ConnectionServer() = default;
@@ -87,23 +89,16 @@ void ConnectionServer::collect(QTcpSocket *socket)
 void ConnectionServer::sl_readyReadEnd(const QByteArray &message)
 {
     QTcpSocket *socket = m_currentClient;
-    int position = indexOf(socket);
+    m_currentClient = nullptr;
+    const int position = indexOf(socket);
     if (position >= 0) {
-        // The handler works on a copy: a warning it raises may be shown in
-        // a nested event loop, during which the table can change.
-        ClientEntry entry = m_clients.at(position);
-        const QByteArray reply = m_handler->handle(entry, message);
-        position = indexOf(socket);
-        if (position >= 0) {
-            m_clients[position] = entry;
-            if (!reply.isEmpty())
-                socket->write(reply);
-        }
+        // The handler changes the entry in place: it runs no event loop and
+        // nothing it calls adds or removes entries.
+        const QByteArray reply = m_handler->handle(m_clients[position], message);
+        if (!reply.isEmpty())
+            socket->write(reply);
     }
-    if (m_currentClient == socket) {
-        m_currentClient = nullptr;
-        pickUpWaiting(position);
-    }
+    pickUpWaiting(position);
 }
 
 // Starts collecting from the next client, after the one last served, whose
@@ -131,6 +126,16 @@ void ConnectionServer::dropMessage(qint64 size)
     if (position >= 0 && size > MaxMessageSize)
         socket->abort();
     pickUpWaiting(position);
+}
+
+// Every connection logged in with the deleted account's id; one still
+// awaiting its login has no account yet, whatever its id field holds.
+void ConnectionServer::orphanAccount(qint32 id)
+{
+    for (ClientEntry &entry : m_clients) {
+        if (entry.state != ClientEntry::AwaitingLogin && entry.accountId == id)
+            entry.orphaned = true;
+    }
 }
 
 void ConnectionServer::sl_disconnect()

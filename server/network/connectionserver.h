@@ -50,6 +50,7 @@ private:
     void collect(QTcpSocket *socket);
     void pickUpWaiting(int lastServed);
     void dropMessage(qint64 size);
+    void orphanAccount(qint32 id);
 
     DataStore *m_store;
     quint16 m_port;

@@ -13,6 +13,7 @@
 namespace {
 
 const qint32 ExpertRole = roleCodeForKind(ExpertKind);
+const qint32 ParentRole = roleCodeForKind(ParentKind);
 const qint32 TeacherDoRole = roleCodeForKind(TeacherDoKind);
 const qint32 SchoolTeacherRole = roleCodeForKind(SchoolTeacherKind);
 
@@ -34,6 +35,24 @@ QByteArray pack(const Message &message)
 bool isTeacherKind(int kind)
 {
     return kind == TeacherDoKind || kind == SchoolTeacherKind;
+}
+
+bool ratesItself(qint32 roleCode)
+{
+    return roleCode == TeacherDoRole || roleCode == SchoolTeacherRole;
+}
+
+// Whom a batch may be about: experts rate teachers; parents rate a teacher
+// or nobody in particular (-1); teachers rate themselves whatever the batch
+// names. The official client never names anyone else.
+bool subjectAllowed(qint32 roleCode, qint32 subject, const StoreIndex &index)
+{
+    if (ratesItself(roleCode))
+        return true;
+    const bool teacher = isTeacherKind(index.kindOf(subject));
+    if (roleCode == ExpertRole)
+        return teacher;
+    return roleCode == ParentRole && (teacher || subject == -1);
 }
 
 struct AccountMatch
@@ -96,9 +115,11 @@ QByteArray RequestHandler::takeAnswers(ClientEntry &entry, const Message &messag
     if (!message.sections.isEmpty()) {
         const StoreIndex index(std::as_const(m_store).questions(), std::as_const(m_store).accounts());
         // The first section is the batch whatever its type; a connection
-        // whose account has been deleted stores nothing.
+        // whose account has been deleted stores nothing, and a batch about
+        // someone its author may not rate is dropped whole.
         const std::optional<AnswerBatch> batch = decodeAnswerBatch(message.sections.first().data);
-        if (batch && accountKind(entry, index) >= 0) {
+        if (batch && accountKind(entry, index) >= 0
+            && subjectAllowed(entry.roleCode, batch->subject, index)) {
             entry.state = ClientEntry::StoringAnswers;
             if (m_store.appendAnswers(answersFrom(entry, *batch, index)))
                 m_store.writeAnswers();
@@ -114,7 +135,7 @@ QVector<Answer> RequestHandler::answersFrom(const ClientEntry &entry, const Answ
                                             const StoreIndex &index) const
 {
     const QDate today = QDate::currentDate();
-    const bool selfRating = entry.roleCode == TeacherDoRole || entry.roleCode == SchoolTeacherRole;
+    const bool selfRating = ratesItself(entry.roleCode);
     const qint32 subject = selfRating ? entry.accountId : batch.subject;
     qint32 group = 1;
     if (entry.roleCode == TeacherDoRole || (!selfRating && index.kindOf(subject) == TeacherDoKind))
@@ -167,10 +188,12 @@ QByteArray RequestHandler::dataReply(ClientEntry &entry)
 }
 
 // The kind of the connection's account, or -1 when the account has been
-// deleted. An id that now belongs to an account of another kind (ids are
-// reused) counts as deleted too.
+// deleted: the connection is orphaned, or no account of its kind bears its
+// id any longer.
 int RequestHandler::accountKind(const ClientEntry &entry, const StoreIndex &index)
 {
+    if (entry.orphaned)
+        return -1;
     const int kind = index.kindOf(entry.accountId);
     return roleCodeForKind(kind) == entry.roleCode ? kind : -1;
 }
@@ -236,18 +259,11 @@ QVector<Answer> RequestHandler::answerList(const Account &account, int kind, con
     for (const Answer &answer : stored) {
         if (!chosen(answer))
             continue;
-        // An answer whose question no longer exists is not shown anywhere.
-        const StoreIndex::QuestionRef *ref = index.question(answer.questionId);
-        const Account *subject = index.account(answer.subjectId);
-        if (!ref || !subject)
+        // Answers about no account (a parent's about nobody) are not sent.
+        if (!index.account(answer.subjectId))
             continue;
-        Answer copy = answer;
-        copy.questionText = ref->question->text;
-        copy.blockName = ref->block->name;
-        if (const Account *author = index.account(answer.authorId))
-            copy.authorName = author->name;
-        copy.subjectName = subject->name;
-        sent.append(copy);
+        if (std::optional<Answer> copy = displayCopy(answer, index))
+            sent.append(*copy);
     }
     return sent;
 }

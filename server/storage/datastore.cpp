@@ -54,8 +54,8 @@ void DataStore::load()
     QDir().mkpath(m_folder);
 
     m_questions = loadFile(questionsPath(), decodeGroupList).value_or(QuestionStore());
-    if (m_questions.isEmpty())
-        m_questions.resize(3);
+    if (m_questions.size() < MinGroupCount)
+        m_questions.resize(MinGroupCount);
 
     m_accounts = loadFile(accountsPath(), decodeAccountTable).value_or(AccountStore());
     m_accounts.resize(AccountKindCount);
@@ -177,6 +177,16 @@ bool DataStore::checkRoom(int count, int adding, const QString &what)
         return true;
     warn(tr("Изменение не принято: %1 не может быть больше 65 535.").arg(what));
     return false;
+}
+
+bool DataStore::removeAccount(int kind, int index)
+{
+    if (kind < 0 || kind >= m_accounts.size() || index < 0 || index >= m_accounts.at(kind).size())
+        return false;
+    const qint32 id = m_accounts.at(kind).at(index).id;
+    m_accounts[kind].remove(index);
+    emit accountRemoved(id);
+    return true;
 }
 
 void DataStore::warn(const QString &text)

@@ -31,10 +31,16 @@ public:
     QString answersPath() const;
     QString settingsPath() const;
 
+    // The editors address groups 0 to 2, so the question store never holds
+    // fewer.
+    static constexpr int MinGroupCount = 3;
+
     // Creates the folder when missing, then reads the four files: a missing
     // file gives the default store (three blank groups, four empty kinds, no
     // answers, a null season start); a file that does not decode is renamed
     // aside as damaged, reported through warning() and treated as missing.
+    // A question store of fewer than three groups gets blank groups added
+    // at its end.
     void load();
 
     QuestionStore &questions() { return m_questions; }
@@ -66,9 +72,20 @@ public:
     // otherwise warns that `what` (a Russian noun phrase such as "блоков в
     // группе") cannot exceed the limit and returns false.
     bool checkRoom(int count, int adding, const QString &what);
+    // The same before storing a text or password of `length` units, which
+    // the format counts like a list.
+    bool checkLength(int length, const QString &what) { return checkRoom(0, length, what); }
+
+    // Removes account `index` of `kind` from the account store (the caller
+    // writes the file) and emits accountRemoved() with its id. Accounts are
+    // deleted only through here, so that no connection logged in with that
+    // id lives on as whoever gets the id next. False when there is no such
+    // account.
+    bool removeAccount(int kind, int index);
 
 signals:
     void answersWritten();
+    void accountRemoved(qint32 id);
     // A Russian text for the administrator: a write that failed, a damaged
     // file that was set aside, a change refused because the store is full.
     void warning(const QString &text);

@@ -1,6 +1,7 @@
 #include "storeindex.h"
 
 StoreIndex::StoreIndex(const QuestionStore &questions, const AccountStore &accounts)
+    : StoreIndex(accounts)
 {
     for (const QuestionGroup &group : questions) {
         for (const QuestionBlock &block : group.blocks) {
@@ -10,6 +11,10 @@ StoreIndex::StoreIndex(const QuestionStore &questions, const AccountStore &accou
             }
         }
     }
+}
+
+StoreIndex::StoreIndex(const AccountStore &accounts)
+{
     for (int kind = 0; kind < accounts.size(); ++kind) {
         for (const Account &account : accounts.at(kind)) {
             if (!m_accounts.contains(account.id))
@@ -34,4 +39,19 @@ int StoreIndex::kindOf(qint32 id) const
 {
     const auto it = m_accounts.constFind(id);
     return it == m_accounts.constEnd() ? -1 : it->kind;
+}
+
+std::optional<Answer> displayCopy(const Answer &answer, const StoreIndex &index)
+{
+    const StoreIndex::QuestionRef *ref = index.question(answer.questionId);
+    if (!ref)
+        return std::nullopt;
+    Answer copy = answer;
+    copy.questionText = ref->question->text;
+    copy.blockName = ref->block->name;
+    if (const Account *author = index.account(answer.authorId))
+        copy.authorName = author->name;
+    if (const Account *subject = index.account(answer.subjectId))
+        copy.subjectName = subject->name;
+    return copy;
 }

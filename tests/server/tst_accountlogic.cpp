@@ -1,6 +1,8 @@
 #include "accountlogic.h"
+#include "requesthandler.h"
 #include "tst_serverfixtures.h"
 
+#include <QTextCodec>
 #include <QtTest>
 
 using namespace serverfixtures;
@@ -26,6 +28,11 @@ private slots:
     void setActive();
     void apply_data();
     void apply();
+    void removeTellsConnections();
+    void fullKindRefusesAccount();
+    void overlongTextsRefused_data();
+    void overlongTextsRefused();
+    void cyrillicPasswordLogsIn();
 
 private:
     DataStore &store() { return m_school->store; }
@@ -234,6 +241,111 @@ void tst_AccountLogic::apply()
     QCOMPARE(first.password, expectedPassword);
     QCOMPARE(first.information, found ? QStringLiteral("Инфо") : QString());
     QCOMPARE(store().accounts().at(ExpertKind).at(2), twin);
+}
+
+void tst_AccountLogic::removeTellsConnections()
+{
+    QSignalSpy removed(&store(), &DataStore::accountRemoved);
+    QVERIFY(AccountLogic(store()).remove(SchoolTeacherKind, 0));
+    QCOMPARE(removed.count(), 1);
+    QCOMPARE(removed.first().first().value<qint32>(), qint32(SchoolTeacher));
+    QVERIFY(!AccountLogic(store()).remove(SchoolTeacherKind, 0));
+    QCOMPARE(removed.count(), 1);
+}
+
+void tst_AccountLogic::fullKindRefusesAccount()
+{
+    store().accounts()[ParentKind].fill(account(3, QStringLiteral("Родитель"), "p3"),
+                                        DataStore::MaxListCount);
+    QSignalSpy warnings(&store(), &DataStore::warning);
+    const QByteArray file = fileBytes(store().accountsPath());
+    Account entered;
+    entered.name = QStringLiteral("Ещё один");
+    entered.password = "abc123";
+
+    QCOMPARE(AccountLogic(store()).add(ParentKind, entered), -1);
+
+    QCOMPARE(store().accounts().at(ParentKind).size(), DataStore::MaxListCount);
+    QCOMPARE(warnings.count(), 1);
+    QCOMPARE(fileBytes(store().accountsPath()), file);
+    // Each kind has a list of its own.
+    QCOMPARE(AccountLogic(store()).add(ExpertKind, entered), 2);
+}
+
+void tst_AccountLogic::overlongTextsRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("information");
+    QTest::addColumn<bool>("accepted"); // by add and edit
+    QTest::addColumn<bool>("applied"); // apply takes no name
+
+    const QString longest(DataStore::MaxListCount, QChar(0x0416));
+    const QString tooLong(DataStore::MaxListCount + 1, QLatin1Char('a'));
+    const QString name = QStringLiteral("Орлова");
+    const QString password = QStringLiteral("c0ffee");
+    QTest::newRow("longest information") << name << password << longest << true << true;
+    QTest::newRow("information one unit too long") << name << password << tooLong << false << false;
+    QTest::newRow("name too long") << tooLong << password << QString() << false << true;
+    QTest::newRow("password too long") << name << tooLong << QString() << false << false;
+    // Two bytes of UTF-8 per letter: 32 768 letters are 65 536 bytes.
+    QTest::newRow("password too long in bytes")
+        << name << QString(DataStore::MaxListCount / 2 + 1, QChar(0x0416)) << QString() << false
+        << false;
+}
+
+// Texts the file format cannot count are refused with a warning by every
+// path that stores them: add, edit and apply.
+void tst_AccountLogic::overlongTextsRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, password);
+    QFETCH(QString, information);
+    QFETCH(bool, accepted);
+    QFETCH(bool, applied);
+    const AccountStore before = store().accounts();
+    const QByteArray file = fileBytes(store().accountsPath());
+    QSignalSpy warnings(&store(), &DataStore::warning);
+    Account entered;
+    entered.name = name;
+    entered.password = AccountLogic::passwordBytes(password);
+    entered.information = information;
+    AccountLogic logic(store());
+
+    QCOMPARE(logic.add(ExpertKind, entered) >= 0, accepted);
+    QCOMPARE(logic.edit(TeacherDoKind, 0, entered), accepted);
+    QCOMPARE(logic.apply(SchoolTeacherKind, QStringLiteral("Петров"), password, true, information),
+             applied);
+
+    QCOMPARE(warnings.count(), (accepted ? 0 : 2) + (applied ? 0 : 1));
+    const AccountStore &after = store().accounts();
+    QCOMPARE(after.at(ExpertKind).size(), before.at(ExpertKind).size() + (accepted ? 1 : 0));
+    QCOMPARE(after.at(TeacherDoKind).at(0).name, accepted ? name : before.at(TeacherDoKind).at(0).name);
+    QCOMPARE(after.at(SchoolTeacherKind).at(0).information,
+             applied ? information : before.at(SchoolTeacherKind).at(0).information);
+    if (!accepted && !applied) {
+        QCOMPARE(after, before);
+        QCOMPARE(fileBytes(store().accountsPath()), file);
+    }
+}
+
+// Windows' local 8-bit code page is Windows-1251, where a Cyrillic password
+// has other bytes than the UTF-8 the client sends.
+void tst_AccountLogic::cyrillicPasswordLogsIn()
+{
+    QTextCodec *const local = QTextCodec::codecForLocale();
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("Windows-1251"));
+    const QString password = QStringLiteral("пароль");
+    QVERIFY(AccountLogic(store()).apply(ExpertKind, QStringLiteral("Смирнов"), password, true, {}));
+    QTextCodec::setCodecForLocale(local);
+
+    QCOMPARE(store().accounts().at(ExpertKind).at(0).password, password.toUtf8());
+    RequestHandler handler(store());
+    ClientEntry entry;
+    handler.handle(entry, loginRequest(QStringLiteral("Смирнов"), password.toUtf8()));
+    QCOMPARE(entry.state, qint32(ClientEntry::LoggedIn));
+    QCOMPARE(entry.accountId, qint32(Expert));
+    QCOMPARE(AccountLogic::passwordText(store().accounts().at(ExpertKind).at(0).password), password);
 }
 
 QTEST_GUILESS_MAIN(tst_AccountLogic)

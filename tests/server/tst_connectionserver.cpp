@@ -84,6 +84,8 @@ private slots:
     void stalledMessageGivenUp();
     void oversizedMessageDisconnects();
     void manyClients();
+    void deletedAccountsIdReused_data();
+    void deletedAccountsIdReused();
 
 private:
     std::unique_ptr<TestClient> connectedClient();
@@ -432,6 +434,62 @@ void tst_ConnectionServer::manyClients()
     QCOMPARE(sectionTypes(*reply), ExpertReply);
     QCOMPARE(m_server->clients().last().accountId, qint32(Expert));
     QCOMPARE(m_server->clients().first().accountId, 0);
+}
+
+void tst_ConnectionServer::deletedAccountsIdReused_data()
+{
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("refresh") << emptyMessageBytes();
+    QTest::newRow("batch") << submission(TeacherDo, {{GoalQuestion, LessonBlock, 1}});
+}
+
+// A client still connected with a deleted account must not become the
+// account that is given its id next, even one of the same kind.
+void tst_ConnectionServer::deletedAccountsIdReused()
+{
+    QFETCH(QByteArray, message);
+    const QByteArray emptyReply = QByteArray::fromHex("0200"
+                                                      "00000000" "03000000" "02000000" "0000"
+                                                      "00000000" "04000000" "02000000" "0000");
+
+    // Id 0, the one a new account takes first; a waiting client's entry
+    // holds account id 0 too before it logs in.
+    m_store->accounts()[ExpertKind].append(account(0, QStringLiteral("Новиков"), "p0"));
+    std::unique_ptr<TestClient> deleted = loggedInClient(QStringLiteral("Новиков"), "p0");
+    std::unique_ptr<TestClient> other = loggedInClient(QStringLiteral("Смирнов"), "p2");
+    std::unique_ptr<TestClient> waiting = connectedClient();
+    QVERIFY(deleted && other && waiting);
+
+    QSignalSpy removed(m_store.data(), &DataStore::accountRemoved);
+    QVERIFY(m_store->removeAccount(ExpertKind, 2));
+    QCOMPARE(removed.count(), 1);
+    QCOMPARE(removed.first().first().value<qint32>(), 0);
+    const qint32 reused = nextFreeAccountId(m_store->accounts());
+    QCOMPARE(reused, 0);
+    m_store->accounts()[ExpertKind].append(account(reused, QStringLiteral("Орлов"), "p9"));
+
+    QSignalSpy written(m_store.data(), &DataStore::answersWritten);
+    deleted->send(message);
+    std::optional<Message> reply = deleted->reply();
+    QVERIFY(reply);
+    QCOMPARE(packMessage(*reply).value(), emptyReply);
+    QVERIFY(m_store->answers().isEmpty());
+    QCOMPARE(written.count(), 0);
+    QVERIFY(!QFileInfo::exists(m_store->answersPath()));
+    QVERIFY(m_server->clients().at(0).orphaned);
+
+    // Only the deleted account's connection lost its account.
+    other->send(message);
+    reply = other->reply();
+    QVERIFY(reply);
+    QCOMPARE(sectionTypes(*reply), ExpertReply);
+    waiting->send(loginRequest(QStringLiteral("Орлов"), "p9"));
+    reply = waiting->reply();
+    QVERIFY(reply);
+    QCOMPARE(sectionTypes(*reply), ExpertReply);
+    QCOMPARE(m_server->clients().at(2).accountId, reused);
+    QVERIFY(!m_server->clients().at(1).orphaned);
+    QVERIFY(!m_server->clients().at(2).orphaned);
 }
 
 QTEST_GUILESS_MAIN(tst_ConnectionServer)

@@ -101,6 +101,10 @@ private slots:
     void overlongTextIsNotWritten();
     void appendBeyondLimitRefused();
     void checkRoom();
+    void checkLength();
+    void fewGroupsPadded_data();
+    void fewGroupsPadded();
+    void removeAccountTellsItsId();
 
 private:
     QScopedPointer<QTemporaryDir> m_dir;
@@ -506,6 +510,76 @@ void tst_DataStore::checkRoom()
     QVERIFY(!store.checkRoom(DataStore::MaxListCount, 1, QStringLiteral("блоков в группе")));
     QCOMPARE(warnings.count(), 1);
     QVERIFY(warnings.first().first().toString().contains(QStringLiteral("блоков в группе")));
+}
+
+void tst_DataStore::checkLength()
+{
+    DataStore store(m_folder);
+    QSignalSpy warnings(&store, &DataStore::warning);
+    QVERIFY(store.checkLength(DataStore::MaxListCount, QStringLiteral("знаков в тексте вопроса")));
+    QCOMPARE(warnings.count(), 0);
+    QVERIFY(!store.checkLength(DataStore::MaxListCount + 1, QStringLiteral("знаков в тексте вопроса")));
+    QCOMPARE(warnings.count(), 1);
+    QCOMPARE(warnings.first().first().toString(),
+             QStringLiteral("Изменение не принято: знаков в тексте вопроса не может быть больше 65 535."));
+}
+
+void tst_DataStore::fewGroupsPadded_data()
+{
+    QTest::addColumn<int>("groups");
+    QTest::addColumn<int>("loaded");
+    QTest::newRow("no group") << 0 << 3;
+    QTest::newRow("one group") << 1 << 3;
+    QTest::newRow("two groups") << 2 << 3;
+    QTest::newRow("three groups") << 3 << 3;
+    QTest::newRow("five groups are all kept") << 5 << 5;
+}
+
+// The editors address groups 0 and 1 (and the third, blank one), so a file
+// of fewer groups is padded with blank ones; none is ever dropped.
+void tst_DataStore::fewGroupsPadded()
+{
+    QFETCH(int, groups);
+    QFETCH(int, loaded);
+
+    QuestionStore stored;
+    for (int g = 0; g < groups; ++g) {
+        stored.append(QuestionGroup{QStringLiteral("Группа %1").arg(g), g,
+                                    {block(10 + g, QStringLiteral("Блок %1").arg(g), quint8(g),
+                                           {question(100 + g, QStringLiteral("Вопрос"), 0, 5)})}});
+    }
+    QVERIFY(QDir().mkpath(m_folder));
+    DataStore store(m_folder);
+    QVERIFY(putFile(store.questionsPath(), encodeGroupList(stored).value()));
+    QSignalSpy warnings(&store, &DataStore::warning);
+    store.load();
+
+    QCOMPARE(store.questions().size(), loaded);
+    QCOMPARE(store.questions().mid(0, groups), stored);
+    for (int g = groups; g < loaded; ++g)
+        QCOMPARE(store.questions().at(g), QuestionGroup());
+    QCOMPARE(warnings.count(), 0);
+    // Padding is not a change: the file stays as it was until the next write.
+    QCOMPARE(fileBytes(store.questionsPath()), encodeGroupList(stored).value());
+}
+
+void tst_DataStore::removeAccountTellsItsId()
+{
+    DataStore store(m_folder);
+    loadSchool(store);
+    QSignalSpy removed(&store, &DataStore::accountRemoved);
+
+    QVERIFY(store.removeAccount(ExpertKind, 1));
+    QCOMPARE(removed.count(), 1);
+    QCOMPARE(removed.first().first().value<qint32>(), qint32(SleepingExpert));
+    QCOMPARE(store.accounts().at(ExpertKind).size(), 1);
+    QCOMPARE(store.accounts().at(ExpertKind).first().id, qint32(Expert));
+
+    QVERIFY(!store.removeAccount(ExpertKind, 1));
+    QVERIFY(!store.removeAccount(-1, 0));
+    QVERIFY(!store.removeAccount(AccountKindCount, 0));
+    QCOMPARE(removed.count(), 1);
+    QCOMPARE(store.accounts().at(ExpertKind).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_DataStore)

@@ -17,6 +17,8 @@ private slots:
     void missingAccountsKeepStoredNames();
     void groupWithoutAccountsShowsNothing();
     void subjectNamesOnceInOrderOfAppearance();
+    void teacherFilterItems_data();
+    void teacherFilterItems();
 
 private:
     QuestionStore m_questions;
@@ -118,6 +120,31 @@ void tst_HistoryFilter::subjectNamesOnceInOrderOfAppearance()
     QCOMPARE(subjectNames(m_accounts, m_answers),
              QStringList({QStringLiteral("Иванова"), QStringLiteral("Петров")}));
     QCOMPARE(subjectNames(m_accounts, {}), QStringList());
+}
+
+void tst_HistoryFilter::teacherFilterItems_data()
+{
+    QTest::addColumn<QStringList>("held");
+    QTest::addColumn<QStringList>("expected");
+
+    const QString ivanova = QStringLiteral("Иванова");
+    const QString petrov = QStringLiteral("Петров");
+    QTest::newRow("empty filter gets the subjects") << QStringList() << QStringList {ivanova, petrov};
+    QTest::newRow("held names keep their order") << QStringList {petrov, ivanova}
+                                                 << QStringList {petrov, ivanova};
+    QTest::newRow("subjects not held yet follow") << QStringList {petrov} << QStringList {petrov, ivanova};
+    // An account whose answers are gone is still there to filter by.
+    QTest::newRow("existing account without answers stays")
+        << QStringList {QStringLiteral("Смирнов"), ivanova} << QStringList {QStringLiteral("Смирнов"), ivanova, petrov};
+    QTest::newRow("name no account bears goes")
+        << QStringList {QStringLiteral("Ушедшая"), ivanova} << QStringList {ivanova, petrov};
+}
+
+void tst_HistoryFilter::teacherFilterItems()
+{
+    QFETCH(QStringList, held);
+    QFETCH(QStringList, expected);
+    QCOMPARE(::teacherFilterItems(held, m_accounts, m_answers), expected);
 }
 
 QTEST_GUILESS_MAIN(tst_HistoryFilter)

@@ -26,6 +26,10 @@ private slots:
     void saveKeepsQuestionsWhoseIdsLookLikePositions();
     void differs_data();
     void differs();
+    void missingGroup();
+    void fullGroupRefusesBlock();
+    void saveRefusesWhatTheFormatCannotCount_data();
+    void saveRefusesWhatTheFormatCannotCount();
 
 private:
     DataStore &store() { return m_school->store; }
@@ -123,15 +127,26 @@ void tst_QuestionEditor::newQuestion_data()
     QTest::addColumn<QVector<qint32>>("openIds");
     QTest::addColumn<qint32>("expectedId");
 
-    QTest::newRow("no open rows") << QVector<qint32> {} << 0;
-    QTest::newRow("open rows hold 0 and 1") << QVector<qint32> {1, 0} << 2;
-    QTest::newRow("open rows repeat stored ids") << QVector<qint32> {100, 0} << 1;
+    QTest::addColumn<QVector<qint32>>("answeredIds"); // of deleted questions
+
+    QTest::newRow("no open rows") << QVector<qint32> {} << 0 << QVector<qint32> {};
+    QTest::newRow("open rows hold 0 and 1") << QVector<qint32> {1, 0} << 2 << QVector<qint32> {};
+    QTest::newRow("open rows repeat stored ids") << QVector<qint32> {100, 0} << 1 << QVector<qint32> {};
+    QTest::newRow("answers keep the ids of deleted questions")
+        << QVector<qint32> {} << 2 << QVector<qint32> {1, 0, 1};
+    QTest::newRow("still the smallest free id")
+        << QVector<qint32> {} << 1 << QVector<qint32> {0, 2, 3};
+    QTest::newRow("answers and open rows together")
+        << QVector<qint32> {2, 1} << 4 << QVector<qint32> {0, 3};
 }
 
 void tst_QuestionEditor::newQuestion()
 {
     QFETCH(QVector<qint32>, openIds);
     QFETCH(qint32, expectedId);
+    QFETCH(QVector<qint32>, answeredIds);
+    for (qint32 id : answeredIds)
+        store().answers().append(answer(id, LessonBlock, Expert, TeacherDo, QDate(2026, 3, 1)));
 
     const Question q = QuestionEditor(store()).newQuestion(openIds);
 
@@ -197,6 +212,11 @@ void tst_QuestionEditor::saveGivesRepeatedIdAFreshOne()
     QCOMPARE(saved.at(0), goal);
     QCOMPARE(saved.at(1).text, QStringLiteral("Копия"));
     QCOMPARE(saved.at(1).id, 0); // the smallest id nobody holds
+
+    // Nor do the answers of a deleted question.
+    store().answers().append(answer(1, LessonBlock, Expert, TeacherDo, QDate(2026, 3, 1)));
+    QVERIFY(QuestionEditor(store()).saveBlock(0, 0, {goal, twin}, true));
+    QCOMPARE(store().questions().at(0).blocks.at(0).questions.at(1).id, 2);
 }
 
 // A question whose id equals a position already kept in this save (here id
@@ -255,6 +275,77 @@ void tst_QuestionEditor::differs()
     QFETCH(int, block);
     QFETCH(bool, expected);
     QCOMPARE(QuestionEditor(store()).differs(0, block, rows, active), expected);
+}
+
+// A damaged or hand-made file may hold fewer groups than the editor offers.
+void tst_QuestionEditor::missingGroup()
+{
+    store().questions().resize(1);
+    const QuestionStore before = store().questions();
+    const QByteArray file = fileBytes(store().questionsPath());
+    QuestionEditor editor(store());
+
+    QVERIFY(!editor.hasBlockNamed(1, QStringLiteral("Урок")));
+    QVERIFY(!editor.hasBlockNamed(-1, QStringLiteral("Урок")));
+    QCOMPARE(editor.addBlock(1, QStringLiteral("Новый")), -1);
+    QCOMPARE(editor.addBlock(-1, QStringLiteral("Новый")), -1);
+    QCOMPARE(store().questions(), before);
+    QCOMPARE(fileBytes(store().questionsPath()), file);
+}
+
+void tst_QuestionEditor::fullGroupRefusesBlock()
+{
+    QuestionBlock filler = store().questions().at(2).blocks.value(0);
+    store().questions()[2].blocks.fill(filler, DataStore::MaxListCount);
+    const QByteArray file = fileBytes(store().questionsPath());
+    QSignalSpy warnings(&store(), &DataStore::warning);
+
+    QCOMPARE(QuestionEditor(store()).addBlock(2, QStringLiteral("Лишний")), -1);
+
+    QCOMPARE(store().questions().at(2).blocks.size(), DataStore::MaxListCount);
+    QCOMPARE(warnings.count(), 1);
+    QCOMPARE(fileBytes(store().questionsPath()), file);
+    // Another group still takes blocks.
+    QCOMPARE(QuestionEditor(store()).addBlock(1, QStringLiteral("Новый")), 1);
+}
+
+void tst_QuestionEditor::saveRefusesWhatTheFormatCannotCount_data()
+{
+    QTest::addColumn<QVector<Question>>("rows");
+    QTest::addColumn<bool>("saved");
+
+    const Question goal = question(GoalQuestion, QStringLiteral("Цель занятия ясна"), 0, 5);
+    Question longest = goal;
+    longest.text = QString(DataStore::MaxListCount, QChar(0x0416));
+    Question tooLong = goal;
+    tooLong.text = QString(DataStore::MaxListCount + 1, QChar(0x0416));
+    QVector<Question> tooManyRows;
+    for (int id = 0; id <= DataStore::MaxListCount; ++id)
+        tooManyRows.append(question(1000 + id, QStringLiteral("В"), 0, 1));
+
+    QTest::newRow("longest text") << QVector<Question> {longest} << true;
+    QTest::newRow("text one unit too long") << QVector<Question> {goal, tooLong} << false;
+    QTest::newRow("one row more than a block can count") << tooManyRows << false;
+}
+
+void tst_QuestionEditor::saveRefusesWhatTheFormatCannotCount()
+{
+    QFETCH(QVector<Question>, rows);
+    QFETCH(bool, saved);
+    const QuestionStore before = store().questions();
+    const QByteArray file = fileBytes(store().questionsPath());
+    QSignalSpy warnings(&store(), &DataStore::warning);
+
+    QCOMPARE(QuestionEditor(store()).saveBlock(0, 0, rows, true), saved);
+
+    QCOMPARE(warnings.count(), saved ? 0 : 1);
+    if (saved) {
+        QCOMPARE(store().questions().at(0).blocks.at(0).questions, rows);
+        QCOMPARE(fileBytes(store().questionsPath()), expectedQuestionsFile(store()));
+    } else {
+        QCOMPARE(store().questions(), before);
+        QCOMPARE(fileBytes(store().questionsPath()), file);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_QuestionEditor)

@@ -96,6 +96,8 @@ private slots:
     void selfRatingStoredForTeacher();
     void groupFollowsSubject_data();
     void groupFollowsSubject();
+    void subjectChecked_data();
+    void subjectChecked();
     void invalidItemsDropped_data();
     void invalidItemsDropped();
     void shortBatchDropped();
@@ -105,6 +107,8 @@ private slots:
     void secondLoginReadAsBatch();
     void deletedAccountGetsEmptyReply_data();
     void deletedAccountGetsEmptyReply();
+    void orphanedEntryGetsEmptyReply_data();
+    void orphanedEntryGetsEmptyReply();
     void fullStoreRefusesBatch();
     void replyFollowsIntake();
 
@@ -517,11 +521,14 @@ void tst_RequestHandler::groupFollowsSubject_data()
     QTest::addColumn<qint32>("group");
 
     const QString expert = QStringLiteral("Смирнов");
+    const QString parent = QStringLiteral("Родитель");
     QTest::newRow("expert about a teacher of additional education") << expert << QByteArray("p2")
                                                                     << qint32(TeacherDo) << 0;
     QTest::newRow("expert about a school teacher") << expert << QByteArray("p2") << qint32(SchoolTeacher) << 1;
-    QTest::newRow("expert about an unknown account") << expert << QByteArray("p2") << 77 << 1;
-    QTest::newRow("parent without a subject") << QStringLiteral("Родитель") << QByteArray("p3") << -1 << 1;
+    QTest::newRow("parent without a subject") << parent << QByteArray("p3") << -1 << 1;
+    QTest::newRow("parent about a teacher of additional education") << parent << QByteArray("p3")
+                                                                    << qint32(TeacherDo) << 0;
+    QTest::newRow("parent about a school teacher") << parent << QByteArray("p3") << qint32(SchoolTeacher) << 1;
 }
 
 void tst_RequestHandler::groupFollowsSubject()
@@ -538,9 +545,62 @@ void tst_RequestHandler::groupFollowsSubject()
     QCOMPARE(written.first().subjectId, subject);
     QCOMPARE(written.first().group, group);
     QCOMPARE(written.first().authorId, entry.accountId);
-    // An expert's reply drops answers about unknown accounts from memory.
-    const bool dropped = entry.roleCode == 2 && subject == 77;
+    QCOMPARE(m_store->answers(), written);
+}
+
+void tst_RequestHandler::subjectChecked_data()
+{
+    QTest::addColumn<QString>("login");
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<qint32>("subject");
+    QTest::addColumn<qint32>("storedSubject"); // -2: the batch is dropped
+
+    const QString expert = QStringLiteral("Смирнов");
+    const QString parent = QStringLiteral("Родитель");
+    QTest::newRow("expert about a teacher") << expert << QByteArray("p2") << qint32(TeacherDo)
+                                            << qint32(TeacherDo);
+    QTest::newRow("expert about a school teacher") << expert << QByteArray("p2") << qint32(SchoolTeacher)
+                                                   << qint32(SchoolTeacher);
+    QTest::newRow("expert about nobody") << expert << QByteArray("p2") << -1 << -2;
+    QTest::newRow("expert about an unknown account") << expert << QByteArray("p2") << 77 << -2;
+    QTest::newRow("expert about an expert") << expert << QByteArray("p2") << qint32(SleepingExpert) << -2;
+    QTest::newRow("expert about himself") << expert << QByteArray("p2") << qint32(Expert) << -2;
+    QTest::newRow("expert about a parent") << expert << QByteArray("p2") << qint32(Parent) << -2;
+    QTest::newRow("parent about nobody") << parent << QByteArray("p3") << -1 << -1;
+    QTest::newRow("parent about a teacher") << parent << QByteArray("p3") << qint32(SchoolTeacher)
+                                            << qint32(SchoolTeacher);
+    QTest::newRow("parent about an expert") << parent << QByteArray("p3") << qint32(Expert) << -2;
+    QTest::newRow("parent about himself") << parent << QByteArray("p3") << qint32(Parent) << -2;
+    QTest::newRow("parent about an unknown account") << parent << QByteArray("p3") << 77 << -2;
+    QTest::newRow("teacher naming an expert rates herself") << QStringLiteral("Иванова") << QByteArray("p1")
+                                                            << qint32(Expert) << qint32(TeacherDo);
+    QTest::newRow("teacher naming nobody rates himself") << QStringLiteral("Петров") << QByteArray("p4") << 77
+                                                         << qint32(SchoolTeacher);
+}
+
+void tst_RequestHandler::subjectChecked()
+{
+    QFETCH(QString, login);
+    QFETCH(QByteArray, password);
+    QFETCH(qint32, subject);
+    QFETCH(qint32, storedSubject);
+
+    ClientEntry entry = loggedIn(login, password);
+    QSignalSpy written(m_store.data(), &DataStore::answersWritten);
+    const AnswerItem item = entry.roleCode == 5 ? AnswerItem{PlanQuestion, ClassBlock, 1}
+                                                : AnswerItem{GoalQuestion, LessonBlock, 1};
+    const QByteArray reply = m_handler->handle(entry, submission(subject, {item}));
+
+    const bool dropped = storedSubject == -2;
     QCOMPARE(m_store->answers().size(), dropped ? 0 : 1);
+    QCOMPARE(written.count(), dropped ? 0 : 1);
+    QCOMPARE(QFileInfo::exists(m_store->answersPath()), !dropped);
+    if (!dropped)
+        QCOMPARE(m_store->answers().first().subjectId, storedSubject);
+    // A dropped batch still gets the account's own reply, not the empty one.
+    QCOMPARE(entry.state, qint32(ClientEntry::LoggedIn));
+    QCOMPARE(sectionTypes(reply).mid(0, 2), (QVector<qint32>{BlockListSection, AnswerListSection}));
+    QVERIFY(reply != EmptyDataReply);
 }
 
 void tst_RequestHandler::invalidItemsDropped_data()
@@ -651,6 +711,26 @@ void tst_RequestHandler::deletedAccountGetsEmptyReply()
     m_store->accounts()[ParentKind].append(account(Expert, QStringLiteral("Новый"), "n"));
     QCOMPARE(m_handler->handle(entry, message), EmptyDataReply);
     QVERIFY(m_store->answers().isEmpty());
+}
+
+void tst_RequestHandler::orphanedEntryGetsEmptyReply_data()
+{
+    deletedAccountGetsEmptyReply_data();
+}
+
+// The connection server marks an entry whose account was deleted; another
+// account of the same kind may hold its id by then.
+void tst_RequestHandler::orphanedEntryGetsEmptyReply()
+{
+    QFETCH(QByteArray, message);
+
+    ClientEntry entry = loggedIn(QStringLiteral("Смирнов"), "p2");
+    entry.orphaned = true;
+    QSignalSpy written(m_store.data(), &DataStore::answersWritten);
+    QCOMPARE(m_handler->handle(entry, message), EmptyDataReply);
+    QVERIFY(m_store->answers().isEmpty());
+    QCOMPARE(written.count(), 0);
+    QVERIFY(!QFileInfo::exists(m_store->answersPath()));
 }
 
 void tst_RequestHandler::fullStoreRefusesBatch()

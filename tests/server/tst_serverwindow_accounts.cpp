@@ -1,8 +1,10 @@
 #include "answerhistoryview.h"
 #include "dialoguser.h"
+#include "requesthandler.h"
 #include "server.h"
 #include "tst_serverfixtures.h"
 
+#include <QTextCodec>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -77,7 +79,10 @@ private slots:
     void texts();
     void dialogForm();
     void dialogGeneratesPasswords();
-    void dialogNeedsAName();
+    void dialogNeedsANameAndAPassword();
+    void dialogFieldsFitTheFormat();
+    void cyrillicPasswordLogsIn();
+    void overlongInformationRefused();
     void add_data() { addTabRows(); }
     void add();
     void addCancelled_data() { addTabRows(); }
@@ -150,15 +155,110 @@ void tst_ServerWindowAccounts::dialogGeneratesPasswords()
     QCOMPARE(dialog.account().password, password->text().toLatin1());
 }
 
-void tst_ServerWindowAccounts::dialogNeedsAName()
+void tst_ServerWindowAccounts::dialogNeedsANameAndAPassword()
 {
     DialogUser dialog;
     auto *accept = child<QPushButton>(&dialog, "pb_add");
+    auto *name = child<QLineEdit>(&dialog, "le_new");
+    auto *password = child<QLineEdit>(&dialog, "le_password");
+    // A new account is offered a password at once.
+    QVERIFY2(QRegularExpression(QStringLiteral("^[0-9a-f]{6}$")).match(password->text()).hasMatch(),
+             qPrintable(password->text()));
     QVERIFY(!accept->isEnabled());
-    child<QLineEdit>(&dialog, "le_new")->setText(QStringLiteral(" "));
+    name->setText(QStringLiteral(" "));
     QVERIFY(!accept->isEnabled());
-    child<QLineEdit>(&dialog, "le_new")->setText(QStringLiteral("Орлова"));
+    name->setText(QStringLiteral("Орлова"));
     QVERIFY(accept->isEnabled());
+
+    // Without a password the name alone would log in.
+    password->clear();
+    QVERIFY(!accept->isEnabled());
+    child<QPushButton>(&dialog, "pb_generate")->click();
+    QVERIFY(accept->isEnabled());
+    password->setText(QStringLiteral("свой"));
+    QVERIFY(accept->isEnabled());
+    name->clear();
+    QVERIFY(!accept->isEnabled());
+
+    // An account without a password (from an old file) cannot be saved
+    // until it gets one.
+    DialogUser edit;
+    edit.setAccount(account(4, QStringLiteral("Петров"), QByteArray()));
+    QVERIFY(!child<QPushButton>(&edit, "pb_add")->isEnabled());
+    edit.setAccount(account(4, QStringLiteral("Петров"), "p4"));
+    QVERIFY(child<QPushButton>(&edit, "pb_add")->isEnabled());
+}
+
+// A name is a text of at most 65 535 UTF-16 units, a password as many bytes
+// of UTF-8, which takes up to three bytes for one unit.
+void tst_ServerWindowAccounts::dialogFieldsFitTheFormat()
+{
+    DialogUser dialog;
+    const int nameLength = child<QLineEdit>(&dialog, "le_new")->maxLength();
+    const int passwordLength = child<QLineEdit>(&dialog, "le_password")->maxLength();
+    QVERIFY2(nameLength <= DataStore::MaxListCount, qPrintable(QString::number(nameLength)));
+    QVERIFY2(3 * passwordLength <= DataStore::MaxListCount, qPrintable(QString::number(passwordLength)));
+
+    child<QLineEdit>(&dialog, "le_password")->setText(QString(passwordLength + 10, QChar(0x4E2D)));
+    QVERIFY(dialog.account().password.size() <= DataStore::MaxListCount);
+}
+
+// On Windows the local 8-bit code page is Windows-1251; the client sends
+// the password as UTF-8 there too.
+void tst_ServerWindowAccounts::cyrillicPasswordLogsIn()
+{
+    QTextCodec *const local = QTextCodec::codecForLocale();
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("Windows-1251"));
+    const QString password = QStringLiteral("Пароль-ёж");
+    QVERIFY(writeSchoolForServer(QDate::currentDate()));
+    Server w(0);
+    const ModalAnswer dialog(fillAccountDialog(QStringLiteral("Орлова"), password, QString()));
+    child<QPushButton>(&w, "pb_expert_add")->click();
+    QVERIFY(dialog.done());
+
+    child<QListWidget>(&w, "lw_expert")->setCurrentRow(2);
+    child<QCheckBox>(&w, "cb_expert_activition")->click();
+    QStringList shown;
+    const ModalAnswer edited(fillAccountDialog(QStringLiteral("Орлова"), QString(), QString(), false,
+                                               &shown));
+    child<QPushButton>(&w, "pb_expert_edit")->click();
+    QVERIFY(edited.done());
+    QTextCodec::setCodecForLocale(local);
+
+    const Account &added = w.dataStore().accounts().at(ExpertKind).last();
+    QCOMPARE(added.password, password.toUtf8());
+    QCOMPARE(shown.at(2), password);
+    RequestHandler handler(w.dataStore());
+    ClientEntry entry;
+    handler.handle(entry, loginRequest(QStringLiteral("Орлова"), password.toUtf8()));
+    QCOMPARE(entry.state, qint32(ClientEntry::LoggedIn));
+    QCOMPARE(entry.accountId, added.id);
+    QCOMPARE(entry.roleCode, 2);
+}
+
+void tst_ServerWindowAccounts::overlongInformationRefused()
+{
+    QVERIFY(writeSchoolForServer(QDate::currentDate()));
+    Server w(0);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const AccountStore before = w.dataStore().accounts();
+    const QByteArray accountsFile = fileBytes(w.dataStore().accountsPath());
+    const QString information(DataStore::MaxListCount + 1, QLatin1Char('x'));
+
+    const ModalAnswer added(fillAccountDialog(QStringLiteral("Орлова"), QStringLiteral("abc123"), information));
+    child<QPushButton>(&w, "pb_expert_add")->click();
+    QVERIFY(added.done());
+    const ModalAnswer edited(fillAccountDialog(QStringLiteral("Смирнов"), QString(), information));
+    child<QPushButton>(&w, "pb_expert_edit")->click();
+    QVERIFY(edited.done());
+
+    QCOMPARE(w.dataStore().accounts(), before);
+    QCOMPARE(fileBytes(w.dataStore().accountsPath()), accountsFile);
+    QCOMPARE(listTexts(child<QListWidget>(&w, "lw_expert")), accountNames(before.at(ExpertKind)));
+    QCOMPARE(child<QComboBox>(&w, "cb_expert_user")->count(), before.at(ExpertKind).size());
+    QVERIFY(child<QWidget>(&w, "w_warnings")->isVisible());
+    QVERIFY(child<QLabel>(&w, "l_warnings")->text().contains(QStringLiteral("65 535")));
 }
 
 void tst_ServerWindowAccounts::add()
@@ -177,7 +277,9 @@ void tst_ServerWindowAccounts::add()
     child<QPushButton>(&w, t.add)->click();
 
     QVERIFY(dialog.done());
-    QCOMPARE(shown, QStringList({QStringLiteral("Редактирование"), QString(), QString()}));
+    QCOMPARE(shown.mid(0, 2), QStringList({QStringLiteral("Редактирование"), QString()}));
+    QVERIFY2(QRegularExpression(QStringLiteral("^[0-9a-f]{6}$")).match(shown.at(2)).hasMatch(),
+             qPrintable(shown.at(2)));
     const QVector<Account> &accounts = w.dataStore().accounts().at(t.kind);
     QCOMPARE(accounts.size(), before + 1);
     Account expected;

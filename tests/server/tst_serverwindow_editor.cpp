@@ -67,6 +67,8 @@ private slots:
     void deleteBlock_data();
     void deleteBlock();
     void deleteLastBlockDisablesWidgets();
+    void fileOfOneGroup();
+    void overlongQuestionTextRefused();
 };
 
 void tst_ServerWindowEditor::init()
@@ -427,6 +429,58 @@ void tst_ServerWindowEditor::deleteLastBlockDisablesWidgets()
     // Nothing left to delete or add questions to: the buttons do nothing.
     child<QPushButton>(&w, "pb_add_quest")->click();
     QVERIFY(rows(w).isEmpty());
+}
+
+// A questions file of one group (hand-made or from an older program): the
+// editor still offers both groups and takes blocks for the second.
+void tst_ServerWindowEditor::fileOfOneGroup()
+{
+    QVERIFY(writeSchoolForServer(QDate::currentDate()));
+    DataStore school;
+    school.load();
+    const QuestionGroup first = school.questions().at(0);
+    QVERIFY(putFile(school.questionsPath(), encodeGroupList({first}).value()));
+    Server w(0);
+    QCOMPARE(w.dataStore().questions().size(), 3);
+    QCOMPARE(w.dataStore().questions().at(0), first);
+
+    child<QComboBox>(&w, "cb_edit_group")->setCurrentIndex(1);
+    QCOMPARE(child<QComboBox>(&w, "cb_edit_group")->currentText(), QStringLiteral("Учитель"));
+    QCOMPARE(child<QComboBox>(&w, "cb_edit_block")->count(), 0);
+    child<QLineEdit>(&w, "le_new_block")->setText(QStringLiteral("Урок"));
+    QTRY_VERIFY(child<QPushButton>(&w, "pb_add_block")->isEnabled());
+    child<QPushButton>(&w, "pb_add_block")->click();
+
+    QCOMPARE(w.dataStore().questions().at(1).blocks.size(), 1);
+    QCOMPARE(w.dataStore().questions().at(1).blocks.at(0).name, QStringLiteral("Урок"));
+    QCOMPARE(child<QComboBox>(&w, "cb_edit_block")->currentText(), QStringLiteral("Урок"));
+    QCOMPARE(w.dataStore().questions().at(0), first);
+    QCOMPARE(fileBytes(w.dataStore().questionsPath()), expectedQuestionsFile(w.dataStore()));
+    QCOMPARE(decodeGroupList(fileBytes(w.dataStore().questionsPath())).value().size(), 3);
+}
+
+void tst_ServerWindowEditor::overlongQuestionTextRefused()
+{
+    QVERIFY(writeSchoolForServer(QDate::currentDate()));
+    Server w(0);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *save = child<QPushButton>(&w, "pb_save");
+    const QuestionStore before = w.dataStore().questions();
+    const QByteArray questionsFile = fileBytes(w.dataStore().questionsPath());
+    QVERIFY(child<QLineEdit>(&w, "le_new_block")->maxLength() <= DataStore::MaxListCount);
+
+    child<QTextEdit>(rows(w).first(), "te_quest")
+        ->setPlainText(QString(DataStore::MaxListCount + 1, QChar(0x0416)));
+    save->click();
+
+    QCOMPARE(w.dataStore().questions(), before);
+    QCOMPARE(fileBytes(w.dataStore().questionsPath()), questionsFile);
+    QVERIFY(child<QWidget>(&w, "w_warnings")->isVisible());
+    QVERIFY(child<QLabel>(&w, "l_warnings")->text().contains(QStringLiteral("знаков в тексте вопроса")));
+    // The edit stays in its row, still unsaved.
+    QTRY_COMPARE(save->styleSheet(), SaveChanged);
+    QCOMPARE(rows(w).first()->question().text.size(), DataStore::MaxListCount + 1);
 }
 
 QTEST_MAIN(tst_ServerWindowEditor)

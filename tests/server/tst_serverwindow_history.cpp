@@ -25,6 +25,7 @@ private slots:
     void deleteAtTheEndOfALongList();
     void outdatedCardRemovesNothing();
     void writeRaisesHint();
+    void teacherFilterFollowsAccounts();
     void season_data();
     void season();
 
@@ -249,6 +250,60 @@ void tst_ServerWindowHistory::writeRaisesHint()
     child<QPushButton>(&w, "pb_reload_filter")->click();
     QVERIFY(!hint->isVisible());
     QCOMPARE(history->count(), 6);
+}
+
+namespace {
+
+QStringList itemTexts(const QComboBox *combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts.append(combo->itemText(i));
+    return texts;
+}
+
+} // namespace
+
+// The teacher filter lists each subject once, keeps its choice while that
+// account exists, follows a rename and never names a deleted account.
+void tst_ServerWindowHistory::teacherFilterFollowsAccounts()
+{
+    const QDate today = QDate::currentDate();
+    QVERIFY(writeSchoolForServer(today));
+    Server w(0);
+    DataStore &store = w.dataStore();
+    auto *teachers = child<QComboBox>(&w, "cb_filter_teacher");
+    const QString ivanova = QStringLiteral("Иванова");
+    const QString petrov = QStringLiteral("Петров");
+    QCOMPARE(itemTexts(teachers), QStringList({ivanova, petrov}));
+    teachers->setCurrentIndex(1);
+
+    // Petrov's only answer goes; Petrov stays to filter by, still chosen.
+    store.answers().remove(3);
+    QVERIFY(store.writeAnswers());
+    QCOMPARE(itemTexts(teachers), QStringList({ivanova, petrov}));
+    QCOMPARE(teachers->currentText(), petrov);
+
+    // Renaming the chosen teacher: the choice goes with her.
+    teachers->setCurrentIndex(0);
+    const QString renamed = QStringLiteral("Иванова-Орлова");
+    const ModalAnswer edit(fillAccountDialog(renamed, QString(), QString()));
+    child<QPushButton>(&w, "pb_teacher_edit")->click();
+    QVERIFY(edit.done());
+    QCOMPARE(store.accounts().at(TeacherDoKind).at(0).name, renamed);
+    QCOMPARE(itemTexts(teachers), QStringList({petrov, renamed}));
+    QCOMPARE(teachers->currentText(), renamed);
+    child<QCheckBox>(&w, "cb_filter_teacher_2")->setChecked(true);
+    child<QPushButton>(&w, "pb_reload_filter")->click();
+    QCOMPARE(child<AnswerHistoryView>(&w, nullptr)->count(), 3);
+
+    // Deleting another teacher keeps the choice; his name goes.
+    const ModalAnswer box(pressInBox(QStringLiteral("Удалить")));
+    child<QPushButton>(&w, "pb_delete_teacher_2")->click();
+    QVERIFY(box.done());
+    QVERIFY(store.accounts().at(SchoolTeacherKind).isEmpty());
+    QCOMPARE(itemTexts(teachers), QStringList({renamed}));
+    QCOMPARE(teachers->currentText(), renamed);
 }
 
 void tst_ServerWindowHistory::season_data()
