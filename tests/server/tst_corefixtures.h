@@ -79,11 +79,10 @@ enum : qint32 {
     SleepingExpert = 5     // kind 1, inactive, login "Соня" / "p5"
 };
 
-// Two groups of blocks (and a blank third), one account of every kind and
-// an inactive expert; no answers, no season.
-inline void fillSchool(DataStore &store)
+// Two groups of blocks and a blank third.
+inline QuestionStore schoolQuestions()
 {
-    store.questions() = {
+    return {
         QuestionGroup{QString(), -1,
                       {block(LessonBlock, QStringLiteral("Занятие"), 0,
                              {question(GoalQuestion, QStringLiteral("Цель занятия ясна"), 0, 5),
@@ -94,12 +93,23 @@ inline void fillSchool(DataStore &store)
                       {block(ClassBlock, QStringLiteral("Урок"), 1,
                              {question(PlanQuestion, QStringLiteral("План урока"), -2, 2)})}},
         QuestionGroup()};
-    store.accounts() = {
-        {account(TeacherDo, QStringLiteral("Иванова"), "p1")},
-        {account(Expert, QStringLiteral("Смирнов"), "p2"),
-         account(SleepingExpert, QStringLiteral("Соня"), "p5", false)},
-        {account(Parent, QStringLiteral("Родитель"), "p3")},
-        {account(SchoolTeacher, QStringLiteral("Петров"), "p4")}};
+}
+
+// One account of every kind and an inactive expert.
+inline AccountStore schoolAccounts()
+{
+    return {{account(TeacherDo, QStringLiteral("Иванова"), "p1")},
+            {account(Expert, QStringLiteral("Смирнов"), "p2"),
+             account(SleepingExpert, QStringLiteral("Соня"), "p5", false)},
+            {account(Parent, QStringLiteral("Родитель"), "p3")},
+            {account(SchoolTeacher, QStringLiteral("Петров"), "p4")}};
+}
+
+// The school's questions and accounts; no answers, no season.
+inline void fillSchool(DataStore &store)
+{
+    store.questions() = schoolQuestions();
+    store.accounts() = schoolAccounts();
     store.answers().clear();
     store.setSeasonStart(QDate());
 }

@@ -28,10 +28,8 @@ private:
 
 void tst_HistoryFilter::init()
 {
-    DataStore store(QStringLiteral("unused"));
-    fillSchool(store);
-    m_questions = store.questions();
-    m_accounts = store.accounts();
+    m_questions = schoolQuestions();
+    m_accounts = schoolAccounts();
     m_answers = schoolAnswers(QDate(2026, 3, 10));
 }
 

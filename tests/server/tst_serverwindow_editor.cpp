@@ -436,10 +436,9 @@ void tst_ServerWindowEditor::deleteLastBlockDisablesWidgets()
 void tst_ServerWindowEditor::fileOfOneGroup()
 {
     QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    DataStore school;
-    school.load();
-    const QuestionGroup first = school.questions().at(0);
-    QVERIFY(putFile(school.questionsPath(), encodeGroupList({first}).value()));
+    const QuestionGroup first = schoolQuestions().at(0);
+    QVERIFY(putFile(DataStore::defaultFolder() + QStringLiteral("/questions_file.bin"),
+                    encodeGroupList({first}).value()));
     Server w(0);
     QCOMPARE(w.dataStore().questions().size(), 3);
     QCOMPARE(w.dataStore().questions().at(0), first);

@@ -26,10 +26,8 @@ private:
 
 void tst_StoreIndex::init()
 {
-    DataStore store(QStringLiteral("unused"));
-    fillSchool(store);
-    m_questions = store.questions();
-    m_accounts = store.accounts();
+    m_questions = schoolQuestions();
+    m_accounts = schoolAccounts();
 }
 
 void tst_StoreIndex::findsQuestionsAndAccounts()
