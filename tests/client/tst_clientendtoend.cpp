@@ -29,17 +29,6 @@ enum : qint32 {
     Petrov = 4          // "Учитель"
 };
 
-Account account(qint32 id, const QString &name, const QByteArray &password, qint32 kindCode)
-{
-    Account a;
-    a.id = id;
-    a.name = name;
-    a.password = password;
-    a.kindCode = kindCode;
-    a.active = true;
-    return a;
-}
-
 } // namespace
 
 class TestClientEndToEnd : public QObject
@@ -75,10 +64,10 @@ void TestClientEndToEnd::init()
     questions[1].blocks = {makeBlock(LessonsBlock, QStringLiteral("Уроки"), 1,
                                      {makeQuestion(200, QStringLiteral("Объясняет понятно?"), -2, 2)})};
     AccountStore &accounts = m_store->accounts();
-    accounts[TeacherDoKind] = {account(Ivanova, QStringLiteral("Иванова"), "p1", 1)};
-    accounts[ExpertKind] = {account(Smirnov, QStringLiteral("Смирнов"), "p2", 2)};
-    accounts[ParentKind] = {account(Parent, QStringLiteral("Родитель"), "p3", 0)};
-    accounts[SchoolTeacherKind] = {account(Petrov, QStringLiteral("Петров"), "p4", 5)};
+    accounts[TeacherDoKind] = {makeAccount(Ivanova, QStringLiteral("Иванова"), "p1", true, 1)};
+    accounts[ExpertKind] = {makeAccount(Smirnov, QStringLiteral("Смирнов"), "p2", true, 2)};
+    accounts[ParentKind] = {makeAccount(Parent, QStringLiteral("Родитель"), "p3", true, 0)};
+    accounts[SchoolTeacherKind] = {makeAccount(Petrov, QStringLiteral("Петров"), "p4", true, 5)};
     QVERIFY(m_store->writeQuestions());
     QVERIFY(m_store->writeAccounts());
 

@@ -2,7 +2,7 @@
 #define TST_CLIENTHELPERS_H
 
 #include "passwordwindow.h"
-#include "records.h"
+#include "recordbuilders.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -12,62 +12,8 @@
 
 #include <functional>
 
-// Record builders, widget lookup and modal-window handling shared by the
-// client's GUI tests.
-
-inline Question makeQuestion(qint32 id, const QString &text, qint16 minValue, qint16 maxValue)
-{
-    Question q;
-    q.id = id;
-    q.text = text;
-    q.active = true;
-    q.minValue = minValue;
-    q.maxValue = maxValue;
-    return q;
-}
-
-inline QuestionBlock makeBlock(qint32 id, const QString &name, quint8 group, const QVector<Question> &questions)
-{
-    QuestionBlock b;
-    b.id = id;
-    b.name = name;
-    b.ordinal = id;
-    b.active = true;
-    b.group = group;
-    b.questions = questions;
-    return b;
-}
-
-inline TeacherEntry makeTeacher(qint32 id, const QString &name, quint8 group, const QVector<qint32> &answered = {})
-{
-    TeacherEntry t;
-    t.id = id;
-    t.name = name;
-    t.group = group;
-    t.answeredBlocks = answered;
-    return t;
-}
-
-// An answer as the server sends it, its texts filled in.
-inline Answer makeAnswer(const Question &question, const QuestionBlock &block, qint16 value, qint32 authorId,
-                         const QString &author, qint32 subjectId, const QString &subject)
-{
-    Answer a;
-    a.questionId = question.id;
-    a.questionText = question.text;
-    a.blockId = block.id;
-    a.blockName = block.name;
-    a.group = block.group;
-    a.date = QDate::currentDate();
-    a.value = value;
-    a.maxValue = question.maxValue;
-    a.minValue = question.minValue;
-    a.authorId = authorId;
-    a.authorName = author;
-    a.subjectId = subjectId;
-    a.subjectName = subject;
-    return a;
-}
+// Widget lookup and modal-window handling shared by the client's GUI tests,
+// with the record builders they use.
 
 // The widget `name` of the form of `window` itself. Cards and charts inside
 // it come from other forms that reuse names such as "label_9", so widgets

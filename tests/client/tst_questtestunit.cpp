@@ -1,4 +1,5 @@
 #include "questtestunit.h"
+#include "recordbuilders.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -51,12 +52,8 @@ void TestQuestTestUnit::showsQuestion()
     QFETCH(QString, range);
     QFETCH(int, startValue);
 
-    Question q;
-    q.text = QStringLiteral("Насколько интересны занятия?");
-    q.id = 17;
-    q.active = true;
-    q.minValue = qint16(minValue);
-    q.maxValue = qint16(maxValue);
+    const Question q = makeQuestion(17, QStringLiteral("Насколько интересны занятия?"), qint16(minValue),
+                                    qint16(maxValue));
 
     QuestTestUnit unit;
     unit.setQuestion(q, position);
@@ -77,13 +74,7 @@ void TestQuestTestUnit::showsQuestion()
 
 void TestQuestTestUnit::answerCarriesSpinBoxValue()
 {
-    Question q;
-    q.text = QStringLiteral("Вопрос");
-    q.id = 3;
-    q.active = true;
-    q.minValue = 1;
-    q.maxValue = 5;
-    q.reserved = 0;
+    const Question q = makeQuestion(3, QStringLiteral("Вопрос"), 1, 5);
     QuestTestUnit unit;
     unit.setQuestion(q, 0);
     unit.findChild<QSpinBox *>("sb_type1")->setValue(4);

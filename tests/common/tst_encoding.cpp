@@ -1,5 +1,6 @@
 #include "bytereader.h"
 #include "encoding.h"
+#include "recordbuilders.h"
 
 #include <QtTest>
 
@@ -12,41 +13,22 @@ QByteArray hex(const char *text)
 
 Question sampleQuestion()
 {
-    Question q;
-    q.text = QStringLiteral("Насколько понятно педагог объясняет материал?");
-    q.id = 0x01020304;
-    q.active = true;
-    q.maxValue = 5;
-    q.minValue = -3;
+    Question q = makeQuestion(0x01020304, QStringLiteral("Насколько понятно педагог объясняет материал?"), -3, 5);
     q.reserved = 2;
     return q;
 }
 
 QuestionBlock sampleBlock()
 {
-    QuestionBlock b;
-    b.name = QStringLiteral("Организация занятия");
-    b.id = 7;
+    QuestionBlock b = makeBlock(7, QStringLiteral("Организация занятия"), 1,
+                                {sampleQuestion(), makeQuestion(8, QStringLiteral("abc"), 0, 0, false)});
     b.ordinal = 2;
-    b.active = true;
-    b.group = 1;
-    b.questions << sampleQuestion();
-    Question second;
-    second.text = QStringLiteral("abc");
-    second.id = 8;
-    b.questions << second;
     return b;
 }
 
 Account sampleAccount()
 {
-    Account a;
-    a.id = 12;
-    a.name = QStringLiteral("Иванова Мария Петровна");
-    a.password = "a1b2c3";
-    a.kindCode = 2;
-    a.active = true;
-    a.reserved = 3;
+    Account a = makeAccount(12, QStringLiteral("Иванова Мария Петровна"), "a1b2c3", true, 2);
     a.information = QStringLiteral("Учитель математики, стаж 12 лет");
     a.note = QStringLiteral("примечание");
     return a;
@@ -54,31 +36,13 @@ Account sampleAccount()
 
 Answer sampleAnswer()
 {
-    Answer a;
-    a.questionId = 3;
-    a.questionText = QStringLiteral("Вопрос");
-    a.blockId = 4;
-    a.group = 1;
-    a.blockName = QStringLiteral("Блок");
-    a.date = QDate(2026, 12, 7);
-    a.value = -2;
-    a.maxValue = 10;
-    a.minValue = -10;
-    a.authorId = 5;
-    a.subjectId = 6;
-    a.authorName = QStringLiteral("Эксперт");
-    a.subjectName = QStringLiteral("Педагог");
-    return a;
+    return withTexts(makeAnswer(3, 4, 5, 6, QDate(2026, 12, 7), -2, 1, -10, 10), QStringLiteral("Вопрос"),
+                     QStringLiteral("Блок"), QStringLiteral("Эксперт"), QStringLiteral("Педагог"));
 }
 
 TeacherEntry sampleTeacher()
 {
-    TeacherEntry t;
-    t.id = 9;
-    t.name = QStringLiteral("Петров П. П.");
-    t.answeredBlocks = {1, 4, 2};
-    t.group = 1;
-    return t;
+    return makeTeacher(9, QStringLiteral("Петров П. П."), 1, {1, 4, 2});
 }
 
 // Every way a real encoding can be cut short or damaged must be survived
@@ -128,12 +92,7 @@ private slots:
 
 void tst_Encoding::questionBytes()
 {
-    Question q;
-    q.text = QStringLiteral("abc");
-    q.id = 0x11223344;
-    q.active = true;
-    q.maxValue = 5;
-    q.minValue = 1;
+    Question q = makeQuestion(0x11223344, QStringLiteral("abc"), 1, 5);
     q.reserved = -1;
     const QByteArray expected = hex("0300" "610062006300" "44332211" "01" "0500" "0100" "ffff");
     QCOMPARE(encodeQuestion(q).value(), expected);

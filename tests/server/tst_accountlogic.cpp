@@ -231,7 +231,7 @@ void tst_AccountLogic::apply()
     QFETCH(bool, found);
     QFETCH(QByteArray, expectedPassword);
     // A second expert of the same name: only the first one is changed.
-    Account twin = account(8, QStringLiteral("Смирнов"), "twin");
+    Account twin = makeAccount(8, QStringLiteral("Смирнов"), "twin");
     store().accounts()[ExpertKind].append(twin);
 
     QCOMPARE(AccountLogic(store()).apply(ExpertKind, name, password, found, QStringLiteral("Инфо")),
@@ -255,7 +255,7 @@ void tst_AccountLogic::removeTellsConnections()
 
 void tst_AccountLogic::fullKindRefusesAccount()
 {
-    store().accounts()[ParentKind].fill(account(3, QStringLiteral("Родитель"), "p3"),
+    store().accounts()[ParentKind].fill(makeAccount(3, QStringLiteral("Родитель"), "p3"),
                                         DataStore::MaxListCount);
     QSignalSpy warnings(&store(), &DataStore::warning);
     const QByteArray file = fileBytes(store().accountsPath());

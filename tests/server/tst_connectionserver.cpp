@@ -204,9 +204,9 @@ void tst_ConnectionServer::repliesByKind()
     QFETCH(int, answers);
 
     const QDate today = QDate::currentDate();
-    m_store->answers() = {answer(GoalQuestion, LessonBlock, TeacherDo, TeacherDo, today),
-                          answer(PlanQuestion, ClassBlock, SchoolTeacher, SchoolTeacher, today.addDays(-400), 0, 1),
-                          answer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, today, 0, 1)};
+    m_store->answers() = {makeAnswer(GoalQuestion, LessonBlock, TeacherDo, TeacherDo, today),
+                          makeAnswer(PlanQuestion, ClassBlock, SchoolTeacher, SchoolTeacher, today.addDays(-400), 0, 1),
+                          makeAnswer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, today, 0, 1)};
     m_store->setSeasonStart(today.addDays(-30));
 
     std::unique_ptr<TestClient> client = connectedClient();
@@ -454,7 +454,7 @@ void tst_ConnectionServer::deletedAccountsIdReused()
 
     // Id 0, the one a new account takes first; a waiting client's entry
     // holds account id 0 too before it logs in.
-    m_store->accounts()[ExpertKind].append(account(0, QStringLiteral("Новиков"), "p0"));
+    m_store->accounts()[ExpertKind].append(makeAccount(0, QStringLiteral("Новиков"), "p0"));
     std::unique_ptr<TestClient> deleted = loggedInClient(QStringLiteral("Новиков"), "p0");
     std::unique_ptr<TestClient> other = loggedInClient(QStringLiteral("Смирнов"), "p2");
     std::unique_ptr<TestClient> waiting = connectedClient();
@@ -466,7 +466,7 @@ void tst_ConnectionServer::deletedAccountsIdReused()
     QCOMPARE(removed.first().first().value<qint32>(), 0);
     const qint32 reused = nextFreeAccountId(m_store->accounts());
     QCOMPARE(reused, 0);
-    m_store->accounts()[ExpertKind].append(account(reused, QStringLiteral("Орлов"), "p9"));
+    m_store->accounts()[ExpertKind].append(makeAccount(reused, QStringLiteral("Орлов"), "p9"));
 
     QSignalSpy written(m_store.data(), &DataStore::answersWritten);
     deleted->send(message);

@@ -1,67 +1,18 @@
 #ifndef TST_COREFIXTURES_H
 #define TST_COREFIXTURES_H
 
-// Records and a small school shared by the server core tests.
+// A small school and the request and file helpers shared by the server core
+// tests.
 
 #include "datastore.h"
 #include "encoding.h"
 #include "message.h"
-#include "records.h"
+#include "recordbuilders.h"
 
 #include <QByteArray>
 #include <QFile>
 
 namespace fixtures {
-
-inline Question question(qint32 id, const QString &text, qint16 minValue, qint16 maxValue, bool active = true)
-{
-    Question q;
-    q.text = text;
-    q.id = id;
-    q.active = active;
-    q.minValue = minValue;
-    q.maxValue = maxValue;
-    return q;
-}
-
-inline QuestionBlock block(qint32 id, const QString &name, quint8 group, const QVector<Question> &questions,
-                           bool active = true)
-{
-    QuestionBlock b;
-    b.name = name;
-    b.id = id;
-    b.ordinal = 0;
-    b.active = active;
-    b.group = group;
-    b.questions = questions;
-    return b;
-}
-
-inline Account account(qint32 id, const QString &name, const QByteArray &password, bool active = true)
-{
-    Account a;
-    a.id = id;
-    a.name = name;
-    a.password = password;
-    a.active = active;
-    return a;
-}
-
-inline Answer answer(qint32 questionId, qint32 blockId, qint32 authorId, qint32 subjectId, const QDate &date,
-                     qint16 value = 1, qint32 group = 0)
-{
-    Answer a;
-    a.questionId = questionId;
-    a.blockId = blockId;
-    a.group = group;
-    a.date = date;
-    a.value = value;
-    a.maxValue = 5;
-    a.minValue = 0;
-    a.authorId = authorId;
-    a.subjectId = subjectId;
-    return a;
-}
 
 // Ids of the small school below.
 enum : qint32 {
@@ -84,25 +35,25 @@ inline QuestionStore schoolQuestions()
 {
     return {
         QuestionGroup{QString(), -1,
-                      {block(LessonBlock, QStringLiteral("Занятие"), 0,
-                             {question(GoalQuestion, QStringLiteral("Цель занятия ясна"), 0, 5),
-                              question(PaceQuestion, QStringLiteral("Темп"), 0, 3, false)}),
-                       block(HiddenBlock, QStringLiteral("Черновик"), 0,
-                             {question(HiddenQuestion, QStringLiteral("Скрытый"), 0, 1)}, false)}},
+                      {makeBlock(LessonBlock, QStringLiteral("Занятие"), 0,
+                                 {makeQuestion(GoalQuestion, QStringLiteral("Цель занятия ясна"), 0, 5),
+                                  makeQuestion(PaceQuestion, QStringLiteral("Темп"), 0, 3, false)}),
+                       makeBlock(HiddenBlock, QStringLiteral("Черновик"), 0,
+                                 {makeQuestion(HiddenQuestion, QStringLiteral("Скрытый"), 0, 1)}, false)}},
         QuestionGroup{QString(), -1,
-                      {block(ClassBlock, QStringLiteral("Урок"), 1,
-                             {question(PlanQuestion, QStringLiteral("План урока"), -2, 2)})}},
+                      {makeBlock(ClassBlock, QStringLiteral("Урок"), 1,
+                                 {makeQuestion(PlanQuestion, QStringLiteral("План урока"), -2, 2)})}},
         QuestionGroup()};
 }
 
 // One account of every kind and an inactive expert.
 inline AccountStore schoolAccounts()
 {
-    return {{account(TeacherDo, QStringLiteral("Иванова"), "p1")},
-            {account(Expert, QStringLiteral("Смирнов"), "p2"),
-             account(SleepingExpert, QStringLiteral("Соня"), "p5", false)},
-            {account(Parent, QStringLiteral("Родитель"), "p3")},
-            {account(SchoolTeacher, QStringLiteral("Петров"), "p4")}};
+    return {{makeAccount(TeacherDo, QStringLiteral("Иванова"), "p1")},
+            {makeAccount(Expert, QStringLiteral("Смирнов"), "p2"),
+             makeAccount(SleepingExpert, QStringLiteral("Соня"), "p5", false)},
+            {makeAccount(Parent, QStringLiteral("Родитель"), "p3")},
+            {makeAccount(SchoolTeacher, QStringLiteral("Петров"), "p4")}};
 }
 
 // The school's questions and accounts; no answers, no season.

@@ -186,7 +186,7 @@ void tst_DataStore::accountTableBytes()
 {
     DataStore store(m_folder);
     store.load();
-    Account a = account(7, QStringLiteral("Ая"), "ab");
+    Account a = makeAccount(7, QStringLiteral("Ая"), "ab");
     a.kindCode = 2;
     a.information = QStringLiteral("x");
     store.accounts()[ExpertKind].append(a);
@@ -212,7 +212,7 @@ void tst_DataStore::answerListBytes()
 {
     DataStore store(m_folder);
     store.load();
-    Answer a = answer(100, 10, 2, 4, QDate(2000, 1, 1), -1, 1);
+    Answer a = makeAnswer(100, 10, 2, 4, QDate(2000, 1, 1), -1, 1);
     a.minValue = -2;
     a.authorName = QStringLiteral("Я");
     store.answers().append(a);
@@ -238,7 +238,7 @@ void tst_DataStore::groupListBytes()
 {
     DataStore store(m_folder);
     store.load();
-    QuestionBlock b = block(0, QStringLiteral("Б"), 0, {question(1, QStringLiteral("abc"), 0, 5)});
+    QuestionBlock b = makeBlock(0, QStringLiteral("Б"), 0, {makeQuestion(1, QStringLiteral("abc"), 0, 5)});
     store.questions() = {QuestionGroup{QString(), -1, {b}}};
     QVERIFY(store.writeQuestions());
 
@@ -258,8 +258,8 @@ void tst_DataStore::roundTrip()
 {
     DataStore store(m_folder);
     loadSchool(store);
-    store.answers() = {answer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2), 4),
-                       answer(PlanQuestion, ClassBlock, SchoolTeacher, SchoolTeacher, QDate(2024, 9, 3), -2, 1)};
+    store.answers() = {makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2), 4),
+                       makeAnswer(PlanQuestion, ClassBlock, SchoolTeacher, SchoolTeacher, QDate(2024, 9, 3), -2, 1)};
     store.setSeasonStart(QDate(2024, 9, 1));
     writeAll(store);
 
@@ -410,7 +410,7 @@ void tst_DataStore::writeOverDirectoryFails()
     DataStore store(m_folder);
     store.load();
     QVERIFY(QDir().mkpath(store.answersPath()));
-    store.answers().append(answer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)));
+    store.answers().append(makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)));
     QSignalSpy warnings(&store, &DataStore::warning);
     QSignalSpy written(&store, &DataStore::answersWritten);
 
@@ -444,8 +444,8 @@ void tst_DataStore::writeOnFullDiskKeepsOldFile()
     loadSchool(store);
     writeAll(store);
     const QByteArray before = fileBytes(filePath(store, file));
-    store.accounts()[ExpertKind].append(account(6, QStringLiteral("Новый эксперт"), "secret"));
-    store.answers().fill(answer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)), 1000);
+    store.accounts()[ExpertKind].append(makeAccount(6, QStringLiteral("Новый эксперт"), "secret"));
+    store.answers().fill(makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)), 1000);
     QSignalSpy warnings(&store, &DataStore::warning);
 
     {
@@ -483,10 +483,10 @@ void tst_DataStore::appendBeyondLimitRefused()
 {
     DataStore store(m_folder);
     store.load();
-    store.answers().fill(answer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)),
+    store.answers().fill(makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)),
                          DataStore::MaxListCount - 1);
     QSignalSpy warnings(&store, &DataStore::warning);
-    const Answer extra = answer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, QDate(2024, 9, 3));
+    const Answer extra = makeAnswer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, QDate(2024, 9, 3));
 
     QVERIFY(!store.appendAnswers({extra, extra}));
     QCOMPARE(warnings.count(), 1);
@@ -545,8 +545,8 @@ void tst_DataStore::fewGroupsPadded()
     QuestionStore stored;
     for (int g = 0; g < groups; ++g) {
         stored.append(QuestionGroup{QStringLiteral("Группа %1").arg(g), g,
-                                    {block(10 + g, QStringLiteral("Блок %1").arg(g), quint8(g),
-                                           {question(100 + g, QStringLiteral("Вопрос"), 0, 5)})}});
+                                    {makeBlock(10 + g, QStringLiteral("Блок %1").arg(g), quint8(g),
+                                               {makeQuestion(100 + g, QStringLiteral("Вопрос"), 0, 5)})}});
     }
     QVERIFY(QDir().mkpath(m_folder));
     DataStore store(m_folder);

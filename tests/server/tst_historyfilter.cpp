@@ -88,7 +88,7 @@ void tst_HistoryFilter::displayCopiesCarryTexts()
 
 void tst_HistoryFilter::missingAccountsKeepStoredNames()
 {
-    m_answers = {answer(GoalQuestion, LessonBlock, 40, 41, QDate(2026, 3, 1))};
+    m_answers = {makeAnswer(GoalQuestion, LessonBlock, 40, 41, QDate(2026, 3, 1))};
     m_answers[0].authorName = QStringLiteral("Ушедший эксперт");
     m_answers[0].subjectName = QStringLiteral("Ушедшая учительница");
 
@@ -113,8 +113,8 @@ void tst_HistoryFilter::subjectNamesOnceInOrderOfAppearance()
     QCOMPARE(subjectNames(m_accounts, m_answers),
              QStringList({QStringLiteral("Иванова"), QStringLiteral("Петров")}));
     // Two teachers of one name are listed once.
-    m_accounts[SchoolTeacherKind].append(account(9, QStringLiteral("Иванова"), "x"));
-    m_answers.prepend(answer(PlanQuestion, ClassBlock, Expert, 9, QDate(2026, 3, 1), 1, 1));
+    m_accounts[SchoolTeacherKind].append(makeAccount(9, QStringLiteral("Иванова"), "x"));
+    m_answers.prepend(makeAnswer(PlanQuestion, ClassBlock, Expert, 9, QDate(2026, 3, 1), 1, 1));
     QCOMPARE(subjectNames(m_accounts, m_answers),
              QStringList({QStringLiteral("Иванова"), QStringLiteral("Петров")}));
     QCOMPARE(subjectNames(m_accounts, {}), QStringList());

@@ -146,7 +146,7 @@ void tst_QuestionEditor::newQuestion()
     QFETCH(qint32, expectedId);
     QFETCH(QVector<qint32>, answeredIds);
     for (qint32 id : answeredIds)
-        store().answers().append(answer(id, LessonBlock, Expert, TeacherDo, QDate(2026, 3, 1)));
+        store().answers().append(makeAnswer(id, LessonBlock, Expert, TeacherDo, QDate(2026, 3, 1)));
 
     const Question q = QuestionEditor(store()).newQuestion(openIds);
 
@@ -163,13 +163,13 @@ void tst_QuestionEditor::save_data()
     QTest::addColumn<bool>("active");
     QTest::addColumn<QVector<Question>>("expected");
 
-    const Question goal = question(GoalQuestion, QStringLiteral("Цель занятия ясна"), 0, 5);
-    const Question pace = question(PaceQuestion, QStringLiteral("Темп"), 0, 3, false);
+    const Question goal = makeQuestion(GoalQuestion, QStringLiteral("Цель занятия ясна"), 0, 5);
+    const Question pace = makeQuestion(PaceQuestion, QStringLiteral("Темп"), 0, 3, false);
     Question goalEdited = goal;
     goalEdited.text = QStringLiteral("Цель занятия понятна ученикам");
     goalEdited.minValue = -2;
     goalEdited.reserved = 7;
-    const Question added = question(0, QStringLiteral("0"), 0, 0, false);
+    const Question added = makeQuestion(0, QStringLiteral("0"), 0, 0, false);
 
     QTest::newRow("unchanged") << QVector<Question> {goal, pace} << true
                                << QVector<Question> {goal, pace};
@@ -201,7 +201,7 @@ void tst_QuestionEditor::save()
 
 void tst_QuestionEditor::saveGivesRepeatedIdAFreshOne()
 {
-    const Question goal = question(GoalQuestion, QStringLiteral("Цель"), 0, 5);
+    const Question goal = makeQuestion(GoalQuestion, QStringLiteral("Цель"), 0, 5);
     Question twin = goal;
     twin.text = QStringLiteral("Копия");
 
@@ -214,7 +214,7 @@ void tst_QuestionEditor::saveGivesRepeatedIdAFreshOne()
     QCOMPARE(saved.at(1).id, 0); // the smallest id nobody holds
 
     // Nor do the answers of a deleted question.
-    store().answers().append(answer(1, LessonBlock, Expert, TeacherDo, QDate(2026, 3, 1)));
+    store().answers().append(makeAnswer(1, LessonBlock, Expert, TeacherDo, QDate(2026, 3, 1)));
     QVERIFY(QuestionEditor(store()).saveBlock(0, 0, {goal, twin}, true));
     QCOMPARE(store().questions().at(0).blocks.at(0).questions.at(1).id, 2);
 }
@@ -226,8 +226,8 @@ void tst_QuestionEditor::saveKeepsQuestionsWhoseIdsLookLikePositions()
 {
     QuestionBlock &b = store().questions()[1].blocks[0];
     b.questions
-        = {question(5, QStringLiteral("Пятый"), 0, 5), question(0, QStringLiteral("Нулевой"), 0, 5),
-           question(1, QStringLiteral("Первый"), 0, 5)};
+        = {makeQuestion(5, QStringLiteral("Пятый"), 0, 5), makeQuestion(0, QStringLiteral("Нулевой"), 0, 5),
+           makeQuestion(1, QStringLiteral("Первый"), 0, 5)};
     const QVector<Question> rows = b.questions;
 
     QVERIFY(QuestionEditor(store()).saveBlock(1, 0, rows, true));
@@ -242,8 +242,8 @@ void tst_QuestionEditor::differs_data()
     QTest::addColumn<int>("block");
     QTest::addColumn<bool>("expected");
 
-    const Question goal = question(GoalQuestion, QStringLiteral("Цель занятия ясна"), 0, 5);
-    const Question pace = question(PaceQuestion, QStringLiteral("Темп"), 0, 3, false);
+    const Question goal = makeQuestion(GoalQuestion, QStringLiteral("Цель занятия ясна"), 0, 5);
+    const Question pace = makeQuestion(PaceQuestion, QStringLiteral("Темп"), 0, 3, false);
     auto changed = [&](std::function<void(Question &)> change) {
         Question q = goal;
         change(q);
@@ -262,7 +262,7 @@ void tst_QuestionEditor::differs_data()
     QTest::newRow("block flag") << QVector<Question> {goal, pace} << false << 0 << true;
     QTest::newRow("row missing") << QVector<Question> {goal} << true << 0 << true;
     QTest::newRow("row added") << QVector<Question> {goal, pace,
-                                                     question(7, QStringLiteral("7"), 0, 0)}
+                                                     makeQuestion(7, QStringLiteral("7"), 0, 0)}
                                << true << 0 << true;
     QTest::newRow("order does not matter") << QVector<Question> {pace, goal} << true << 0 << false;
     QTest::newRow("no such block") << QVector<Question> {} << false << 5 << false;
@@ -314,14 +314,14 @@ void tst_QuestionEditor::saveRefusesWhatTheFormatCannotCount_data()
     QTest::addColumn<QVector<Question>>("rows");
     QTest::addColumn<bool>("saved");
 
-    const Question goal = question(GoalQuestion, QStringLiteral("Цель занятия ясна"), 0, 5);
+    const Question goal = makeQuestion(GoalQuestion, QStringLiteral("Цель занятия ясна"), 0, 5);
     Question longest = goal;
     longest.text = QString(DataStore::MaxListCount, QChar(0x0416));
     Question tooLong = goal;
     tooLong.text = QString(DataStore::MaxListCount + 1, QChar(0x0416));
     QVector<Question> tooManyRows;
     for (int id = 0; id <= DataStore::MaxListCount; ++id)
-        tooManyRows.append(question(1000 + id, QStringLiteral("В"), 0, 1));
+        tooManyRows.append(makeQuestion(1000 + id, QStringLiteral("В"), 0, 1));
 
     QTest::newRow("longest text") << QVector<Question> {longest} << true;
     QTest::newRow("text one unit too long") << QVector<Question> {goal, tooLong} << false;

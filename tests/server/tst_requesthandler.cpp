@@ -229,8 +229,8 @@ void tst_RequestHandler::firstMatchDecides()
     QFETCH(bool, firstActive);
     QFETCH(bool, accepted);
 
-    m_store->accounts()[TeacherDoKind].append(account(30, QStringLiteral("Двойник"), "same", firstActive));
-    m_store->accounts()[ExpertKind].append(account(31, QStringLiteral("Двойник"), "same"));
+    m_store->accounts()[TeacherDoKind].append(makeAccount(30, QStringLiteral("Двойник"), "same", firstActive));
+    m_store->accounts()[ExpertKind].append(makeAccount(31, QStringLiteral("Двойник"), "same"));
     const ClientEntry entry = loggedIn(QStringLiteral("Двойник"), "same");
     QCOMPARE(entry.state == ClientEntry::LoggedIn, accepted);
     QCOMPARE(entry.accountId, accepted ? 30 : 0);
@@ -250,10 +250,10 @@ void tst_RequestHandler::unreadableMessageIgnored()
 
 void tst_RequestHandler::teacherReplyBytes()
 {
-    m_store->questions() = {QuestionGroup{QString(), -1, {block(3, QStringLiteral("B"), 0,
-                                                                 {question(7, QStringLiteral("q"), 0, 2)})}},
+    m_store->questions() = {QuestionGroup{QString(), -1, {makeBlock(3, QStringLiteral("B"), 0,
+                                                                     {makeQuestion(7, QStringLiteral("q"), 0, 2)})}},
                             QuestionGroup()};
-    m_store->accounts() = {{account(1, QStringLiteral("t"), "p")}, {}, {}, {}};
+    m_store->accounts() = {{makeAccount(1, QStringLiteral("t"), "p")}, {}, {}, {}};
 
     ClientEntry entry;
     const QByteArray reply = m_handler->handle(entry, loginRequest(QStringLiteral("t"), "p"));
@@ -339,7 +339,7 @@ void tst_RequestHandler::seasonRule()
     QFETCH(QDate, seasonStart);
     QFETCH(bool, offered);
 
-    m_store->answers().append(answer(GoalQuestion, LessonBlock, author, TeacherDo, answered));
+    m_store->answers().append(makeAnswer(GoalQuestion, LessonBlock, author, TeacherDo, answered));
     m_store->setSeasonStart(seasonStart);
     ClientEntry entry;
     const QVector<qint32> sent = blockIds(blocksIn(m_handler->handle(entry, loginRequest(login, password))));
@@ -349,10 +349,10 @@ void tst_RequestHandler::seasonRule()
 void tst_RequestHandler::answerListByKind()
 {
     const QDate day(2024, 9, 2);
-    m_store->answers() = {answer(GoalQuestion, LessonBlock, TeacherDo, TeacherDo, day),      // self-rating
-                          answer(GoalQuestion, LessonBlock, Expert, TeacherDo, day),         // about her
-                          answer(PlanQuestion, ClassBlock, SchoolTeacher, SchoolTeacher, day, 0, 1),
-                          answer(GoalQuestion, LessonBlock, Parent, TeacherDo, day)};
+    m_store->answers() = {makeAnswer(GoalQuestion, LessonBlock, TeacherDo, TeacherDo, day),      // self-rating
+                          makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, day),         // about her
+                          makeAnswer(PlanQuestion, ClassBlock, SchoolTeacher, SchoolTeacher, day, 0, 1),
+                          makeAnswer(GoalQuestion, LessonBlock, Parent, TeacherDo, day)};
     const AnswerStore stored = m_store->answers();
 
     ClientEntry expert;
@@ -379,7 +379,7 @@ void tst_RequestHandler::answerListByKind()
 
 void tst_RequestHandler::answerTextsOnlyOnSentCopy()
 {
-    const Answer stored = answer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, QDate(2024, 9, 2), -1, 1);
+    const Answer stored = makeAnswer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, QDate(2024, 9, 2), -1, 1);
     m_store->answers() = {stored};
 
     ClientEntry entry;
@@ -395,8 +395,8 @@ void tst_RequestHandler::answerTextsOnlyOnSentCopy()
 
 void tst_RequestHandler::answerWithoutQuestionLeftOut()
 {
-    m_store->answers() = {answer(999, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)),
-                          answer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2))};
+    m_store->answers() = {makeAnswer(999, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)),
+                          makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2))};
     const AnswerStore stored = m_store->answers();
 
     ClientEntry entry;
@@ -409,7 +409,7 @@ void tst_RequestHandler::answerWithoutQuestionLeftOut()
 
 void tst_RequestHandler::answerWithoutAuthorKeepsName()
 {
-    Answer gone = answer(GoalQuestion, LessonBlock, 77, TeacherDo, QDate(2024, 9, 2));
+    Answer gone = makeAnswer(GoalQuestion, LessonBlock, 77, TeacherDo, QDate(2024, 9, 2));
     gone.authorName = QStringLiteral("Ушедший эксперт");
     m_store->answers() = {gone};
 
@@ -422,9 +422,9 @@ void tst_RequestHandler::answerWithoutAuthorKeepsName()
 
 void tst_RequestHandler::answerWithoutSubjectLeavesStore()
 {
-    const Answer kept = answer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2));
-    const Answer byParent = answer(PlanQuestion, ClassBlock, Parent, -1, QDate(2024, 9, 3), 0, 1);
-    m_store->answers() = {answer(GoalQuestion, LessonBlock, Expert, 77, QDate(2024, 9, 2)), kept, byParent};
+    const Answer kept = makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2));
+    const Answer byParent = makeAnswer(PlanQuestion, ClassBlock, Parent, -1, QDate(2024, 9, 3), 0, 1);
+    m_store->answers() = {makeAnswer(GoalQuestion, LessonBlock, Expert, 77, QDate(2024, 9, 2)), kept, byParent};
     QSignalSpy written(m_store.data(), &DataStore::answersWritten);
 
     // A teacher's reply chooses only self-ratings and removes nothing.
@@ -447,13 +447,13 @@ void tst_RequestHandler::teacherProgress()
     const QDate today = QDate::currentDate();
     m_store->setSeasonStart(today.addDays(-10));
     m_store->answers() = {
-        answer(PlanQuestion, ClassBlock, Expert, TeacherDo, today),
-        answer(GoalQuestion, LessonBlock, Expert, TeacherDo, today),
-        answer(PlanQuestion, ClassBlock, Expert, TeacherDo, today),               // listed once
-        answer(GoalQuestion, LessonBlock, Expert, SchoolTeacher, today.addDays(-11)), // last season
-        answer(GoalQuestion, LessonBlock, SleepingExpert, SchoolTeacher, today),  // another expert
-        answer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, today, 0, 1)};
-    m_store->accounts()[TeacherDoKind].append(account(8, QStringLiteral("Орлова"), "p8"));
+        makeAnswer(PlanQuestion, ClassBlock, Expert, TeacherDo, today),
+        makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, today),
+        makeAnswer(PlanQuestion, ClassBlock, Expert, TeacherDo, today),               // listed once
+        makeAnswer(GoalQuestion, LessonBlock, Expert, SchoolTeacher, today.addDays(-11)), // last season
+        makeAnswer(GoalQuestion, LessonBlock, SleepingExpert, SchoolTeacher, today),  // another expert
+        makeAnswer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, today, 0, 1)};
+    m_store->accounts()[TeacherDoKind].append(makeAccount(8, QStringLiteral("Орлова"), "p8"));
 
     ClientEntry entry;
     const QByteArray reply = m_handler->handle(entry, loginRequest(QStringLiteral("Смирнов"), "p2"));
@@ -708,7 +708,7 @@ void tst_RequestHandler::deletedAccountGetsEmptyReply()
 
     // Its id given to an account of another kind does not make the
     // connection that account.
-    m_store->accounts()[ParentKind].append(account(Expert, QStringLiteral("Новый"), "n"));
+    m_store->accounts()[ParentKind].append(makeAccount(Expert, QStringLiteral("Новый"), "n"));
     QCOMPARE(m_handler->handle(entry, message), EmptyDataReply);
     QVERIFY(m_store->answers().isEmpty());
 }
@@ -735,7 +735,7 @@ void tst_RequestHandler::orphanedEntryGetsEmptyReply()
 
 void tst_RequestHandler::fullStoreRefusesBatch()
 {
-    m_store->answers().fill(answer(GoalQuestion, LessonBlock, Parent, TeacherDo, QDate(2024, 9, 2)),
+    m_store->answers().fill(makeAnswer(GoalQuestion, LessonBlock, Parent, TeacherDo, QDate(2024, 9, 2)),
                             DataStore::MaxListCount);
     ClientEntry entry = loggedIn(QStringLiteral("Петров"), "p4");
     QSignalSpy warnings(m_store.data(), &DataStore::warning);

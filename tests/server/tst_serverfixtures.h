@@ -42,12 +42,12 @@ using namespace fixtures;
 inline QVector<Answer> schoolAnswers(const QDate &today)
 {
     const QDate yesterday = today.addDays(-1);
-    return {answer(GoalQuestion, LessonBlock, Expert, TeacherDo, yesterday, 4),
-            answer(GoalQuestion, LessonBlock, TeacherDo, TeacherDo, today, 5),
-            answer(GoalQuestion, LessonBlock, Parent, -1, today, 3),
-            answer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, yesterday, -1, 1),
-            answer(999, LessonBlock, Expert, TeacherDo, yesterday, 2),
-            answer(PaceQuestion, LessonBlock, SleepingExpert, TeacherDo, today, 1)};
+    return {makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, yesterday, 4),
+            makeAnswer(GoalQuestion, LessonBlock, TeacherDo, TeacherDo, today, 5),
+            makeAnswer(GoalQuestion, LessonBlock, Parent, -1, today, 3),
+            makeAnswer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, yesterday, -1, 1),
+            makeAnswer(999, LessonBlock, Expert, TeacherDo, yesterday, 2),
+            makeAnswer(PaceQuestion, LessonBlock, SleepingExpert, TeacherDo, today, 1)};
 }
 
 // Fills the store with the school and its answers and writes all four

@@ -128,7 +128,7 @@ void tst_ServerWindowAccounts::dialogForm()
     QCOMPARE(child<QPushButton>(&dialog, "pb_generate")->text(),
              QStringLiteral("Генерация пароля"));
 
-    Account shown = account(4, QStringLiteral("Петров"), "p4");
+    Account shown = makeAccount(4, QStringLiteral("Петров"), "p4");
     shown.information = QStringLiteral("Физика");
     dialog.setAccount(shown);
     QCOMPARE(child<QLineEdit>(&dialog, "le_new")->text(), QStringLiteral("Петров"));
@@ -183,9 +183,9 @@ void tst_ServerWindowAccounts::dialogNeedsANameAndAPassword()
     // An account without a password (from an old file) cannot be saved
     // until it gets one.
     DialogUser edit;
-    edit.setAccount(account(4, QStringLiteral("Петров"), QByteArray()));
+    edit.setAccount(makeAccount(4, QStringLiteral("Петров"), QByteArray()));
     QVERIFY(!child<QPushButton>(&edit, "pb_add")->isEnabled());
-    edit.setAccount(account(4, QStringLiteral("Петров"), "p4"));
+    edit.setAccount(makeAccount(4, QStringLiteral("Петров"), "p4"));
     QVERIFY(child<QPushButton>(&edit, "pb_add")->isEnabled());
 }
 
@@ -445,7 +445,7 @@ void tst_ServerWindowAccounts::removeLastAccount()
         DataStore store;
         store.load();
         fillSchool(store);
-        store.accounts()[t.kind] = {account(7, QStringLiteral("Единственный"), "p7")};
+        store.accounts()[t.kind] = {makeAccount(7, QStringLiteral("Единственный"), "p7")};
         store.accounts()[t.kind][0].information = QStringLiteral("Профиль");
         QVERIFY(store.writeAccounts());
     }
@@ -489,8 +489,8 @@ void tst_ServerWindowAccounts::selectionShowsAccount()
         store.load();
         fillSchool(store);
         QVector<Account> &list = store.accounts()[t.kind];
-        list = {account(7, QStringLiteral("Первая"), "a", true),
-                account(8, QStringLiteral("Вторая"), "b", false)};
+        list = {makeAccount(7, QStringLiteral("Первая"), "a", true),
+                makeAccount(8, QStringLiteral("Вторая"), "b", false)};
         list[0].information = QStringLiteral("Первый профиль");
         list[1].information = QStringLiteral("Второй профиль");
         QVERIFY(store.writeAccounts());

@@ -176,7 +176,7 @@ void tst_ServerWindowHistory::deleteAtTheEndOfALongList()
         fillSchool(store);
         for (int i = 0; i < 3000; ++i)
             store.answers().append(
-                answer(GoalQuestion, LessonBlock, Expert, TeacherDo, today, qint16(i % 6)));
+                makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, today, qint16(i % 6)));
         store.answers()[2998].value = 42;
         QVERIFY(store.writeAnswers() && store.writeQuestions() && store.writeAccounts());
     }
@@ -232,9 +232,9 @@ void tst_ServerWindowHistory::writeRaisesHint()
     DataStore &store = w.dataStore();
     const qint32 newTeacher = 30;
     store.accounts()[SchoolTeacherKind].append(
-        account(newTeacher, QStringLiteral("Сидорова"), "s"));
+        makeAccount(newTeacher, QStringLiteral("Сидорова"), "s"));
     QVERIFY(
-        store.appendAnswers({answer(PlanQuestion, ClassBlock, Expert, newTeacher, today, 2, 1)}));
+        store.appendAnswers({makeAnswer(PlanQuestion, ClassBlock, Expert, newTeacher, today, 2, 1)}));
     QVERIFY(store.writeAnswers());
 
     QVERIFY(hint->isVisible());

@@ -49,9 +49,9 @@ void tst_StoreIndex::findsQuestionsAndAccounts()
 
 void tst_StoreIndex::firstRecordWinsForARepeatedId()
 {
-    m_questions[2].blocks.append(block(30, QStringLiteral("Копия"), 2,
-                                       {question(GoalQuestion, QStringLiteral("Другой текст"), 0, 1)}));
-    m_accounts[TeacherDoKind].append(account(Parent, QStringLiteral("Двойник"), "x"));
+    m_questions[2].blocks.append(makeBlock(30, QStringLiteral("Копия"), 2,
+                                           {makeQuestion(GoalQuestion, QStringLiteral("Другой текст"), 0, 1)}));
+    m_accounts[TeacherDoKind].append(makeAccount(Parent, QStringLiteral("Двойник"), "x"));
     const StoreIndex index(m_questions, m_accounts);
     QCOMPARE(index.question(GoalQuestion)->question->text, QStringLiteral("Цель занятия ясна"));
     // Kind 0 comes before kind 2 in store order.
@@ -69,7 +69,7 @@ void tst_StoreIndex::accountsOnly()
 
 void tst_StoreIndex::displayCopyFillsCurrentTexts()
 {
-    Answer stored = answer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, QDate(2026, 3, 1), -1, 1);
+    Answer stored = makeAnswer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, QDate(2026, 3, 1), -1, 1);
     stored.authorName = QStringLiteral("старое имя");
     const StoreIndex index(m_questions, m_accounts);
 
@@ -86,7 +86,7 @@ void tst_StoreIndex::displayCopyFillsCurrentTexts()
 
 void tst_StoreIndex::displayCopyKeepsNamesOfVanishedAccounts()
 {
-    Answer stored = answer(GoalQuestion, LessonBlock, 40, -1, QDate(2026, 3, 1));
+    Answer stored = makeAnswer(GoalQuestion, LessonBlock, 40, -1, QDate(2026, 3, 1));
     stored.authorName = QStringLiteral("Ушедший эксперт");
     stored.subjectName = QStringLiteral("прежний");
     const std::optional<Answer> copy = displayCopy(stored, StoreIndex(m_questions, m_accounts));
@@ -98,10 +98,10 @@ void tst_StoreIndex::displayCopyKeepsNamesOfVanishedAccounts()
 
 void tst_StoreIndex::displayCopyOfAnswerWithoutQuestion()
 {
-    const Answer stored = answer(999, LessonBlock, Expert, TeacherDo, QDate(2026, 3, 1));
+    const Answer stored = makeAnswer(999, LessonBlock, Expert, TeacherDo, QDate(2026, 3, 1));
     QVERIFY(!displayCopy(stored, StoreIndex(m_questions, m_accounts)));
     // An index without questions shows no answer at all.
-    QVERIFY(!displayCopy(answer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2026, 3, 1)),
+    QVERIFY(!displayCopy(makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2026, 3, 1)),
                          StoreIndex(m_accounts)));
 }
 

@@ -1,5 +1,6 @@
 #include "answerhistoryview.h"
 #include "answertestunit.h"
+#include "recordbuilders.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -22,19 +23,11 @@ QVector<Answer> makeAnswers(int count, const QString &tag = QStringLiteral("во
     QVector<Answer> answers;
     answers.reserve(count);
     for (int i = 0; i < count; ++i) {
-        Answer a;
-        a.questionId = i;
-        a.questionText = QStringLiteral("%1 %2").arg(tag).arg(i) + filler.repeated(i % 7);
-        a.blockId = i % 4;
-        a.blockName = QStringLiteral("Блок %1").arg(i % 4);
-        a.date = QDate(2024, 9, 1).addDays(i % 200);
-        a.value = qint16(i % 11);
-        a.maxValue = 10;
-        a.authorId = 1;
-        a.subjectId = 2 + i % 50;
-        a.authorName = QStringLiteral("Петрова Анна Викторовна");
-        a.subjectName = QStringLiteral("Учитель %1").arg(i % 50);
-        answers.append(a);
+        answers.append(withTexts(makeAnswer(i, i % 4, 1, 2 + i % 50, QDate(2024, 9, 1).addDays(i % 200),
+                                            qint16(i % 11), 0, 0, 10),
+                                 QStringLiteral("%1 %2").arg(tag).arg(i) + filler.repeated(i % 7),
+                                 QStringLiteral("Блок %1").arg(i % 4), QStringLiteral("Петрова Анна Викторовна"),
+                                 QStringLiteral("Учитель %1").arg(i % 50)));
     }
     return answers;
 }

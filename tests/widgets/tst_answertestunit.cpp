@@ -1,4 +1,5 @@
 #include "answertestunit.h"
+#include "recordbuilders.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -27,21 +28,10 @@ QPushButton *deleteButton(const AnswerTestUnit &card)
 
 Answer sampleAnswer()
 {
-    Answer a;
-    a.questionId = 17;
-    a.questionText = QStringLiteral("Использует ли педагог современные образовательные технологии на занятиях?");
-    a.blockId = 3;
-    a.group = 0;
-    a.blockName = QStringLiteral("Организация занятия");
-    a.date = QDate(2024, 3, 15);
-    a.value = -7;
-    a.maxValue = 10;
-    a.minValue = -10;
-    a.authorId = 2;
-    a.subjectId = 5;
-    a.authorName = QStringLiteral("Смирнова Ольга Петровна");
-    a.subjectName = QStringLiteral("Иванов Сергей Николаевич");
-    return a;
+    return withTexts(makeAnswer(17, 3, 2, 5, QDate(2024, 3, 15), -7, 0, -10, 10),
+                     QStringLiteral("Использует ли педагог современные образовательные технологии на занятиях?"),
+                     QStringLiteral("Организация занятия"), QStringLiteral("Смирнова Ольга Петровна"),
+                     QStringLiteral("Иванов Сергей Николаевич"));
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 #define ANSWERFIXTURE_H
 
 #include "chartresult.h"
-#include "records.h"
+#include "recordbuilders.h"
 
 // Answers as the client receives them, with texts and names filled in.
 struct AnswerSpec
@@ -25,21 +25,10 @@ inline QString blockName(qint32 id) { return QStringLiteral("Блок %1").arg(i
 
 inline Answer makeAnswer(const AnswerSpec &s)
 {
-    Answer a;
-    a.questionId = s.questionId;
-    a.questionText = questionName(s.questionId);
-    a.blockId = s.blockId;
-    a.group = s.group;
-    a.blockName = blockName(s.blockId);
-    a.date = s.date;
-    a.value = s.value;
-    a.maxValue = s.maxValue;
-    a.minValue = s.minValue;
-    a.authorId = s.authorId;
-    a.subjectId = s.subjectId;
-    a.authorName = authorName(s.authorId);
-    a.subjectName = teacherName(s.subjectId);
-    return a;
+    return withTexts(makeAnswer(s.questionId, s.blockId, s.authorId, s.subjectId, s.date, s.value, s.group,
+                                s.minValue, s.maxValue),
+                     questionName(s.questionId), blockName(s.blockId), authorName(s.authorId),
+                     teacherName(s.subjectId));
 }
 
 inline QVector<Answer> makeAnswers(std::initializer_list<AnswerSpec> specs)
