@@ -12,19 +12,15 @@
 
 #include "answerhistoryview.h"
 #include "answertestunit.h"
+#include "benchsupport.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QFile>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTextStream>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWindow>
 
 #include <functional>
 
@@ -32,115 +28,11 @@ namespace {
 
 constexpr int MaxAnswers = 65535;
 
-QString pick(QRandomGenerator &random, const QStringList &words)
-{
-    return words.at(random.bounded(words.size()));
-}
-
-QString personName(QRandomGenerator &random)
-{
-    static const QStringList surnames = {
-        QStringLiteral("Иванов"), QStringLiteral("Смирнов"), QStringLiteral("Кузнецов"),
-        QStringLiteral("Попов"), QStringLiteral("Васильев"), QStringLiteral("Петров"),
-        QStringLiteral("Соколов"), QStringLiteral("Михайлов"), QStringLiteral("Новиков"),
-        QStringLiteral("Фёдоров"), QStringLiteral("Морозов"), QStringLiteral("Волков"),
-        QStringLiteral("Алексеев"), QStringLiteral("Лебедев"), QStringLiteral("Семёнов"),
-        QStringLiteral("Егоров"), QStringLiteral("Павлов"), QStringLiteral("Козлов")};
-    static const QStringList menNames = {
-        QStringLiteral("Александр"), QStringLiteral("Сергей"), QStringLiteral("Дмитрий"),
-        QStringLiteral("Андрей"), QStringLiteral("Алексей"), QStringLiteral("Михаил"),
-        QStringLiteral("Николай"), QStringLiteral("Владимир")};
-    static const QStringList womenNames = {
-        QStringLiteral("Елена"), QStringLiteral("Ольга"), QStringLiteral("Татьяна"),
-        QStringLiteral("Наталья"), QStringLiteral("Ирина"), QStringLiteral("Светлана"),
-        QStringLiteral("Марина"), QStringLiteral("Анна")};
-    static const QStringList fathers = {
-        QStringLiteral("Александров"), QStringLiteral("Сергеев"), QStringLiteral("Дмитриев"),
-        QStringLiteral("Андреев"), QStringLiteral("Алексеев"), QStringLiteral("Михайлов"),
-        QStringLiteral("Николаев"), QStringLiteral("Владимиров")};
-    if (random.bounded(2) == 0)
-        return QStringLiteral("%1 %2 %3ич").arg(pick(random, surnames), pick(random, menNames), pick(random, fathers));
-    return QStringLiteral("%1а %2 %3на").arg(pick(random, surnames), pick(random, womenNames), pick(random, fathers));
-}
-
-// A question of 60 to 200 characters, cut at a word.
-QString questionText(QRandomGenerator &random)
-{
-    static const QStringList openings = {
-        QStringLiteral("Насколько педагог"), QStringLiteral("Как часто педагог"),
-        QStringLiteral("В какой мере учитель"), QStringLiteral("Оцените, насколько учитель")};
-    static const QStringList actions = {
-        QStringLiteral("использует современные образовательные технологии"),
-        QStringLiteral("учитывает индивидуальные особенности обучающихся"),
-        QStringLiteral("организует самостоятельную работу на занятии"),
-        QStringLiteral("поддерживает дисциплину и рабочую атмосферу"),
-        QStringLiteral("применяет дифференцированный подход к заданиям"),
-        QStringLiteral("привлекает родителей к жизни объединения")};
-    static const QStringList tails = {
-        QStringLiteral("при подготовке и проведении занятий"),
-        QStringLiteral("в течение всего учебного года"),
-        QStringLiteral("с учётом требований образовательного стандарта"),
-        QStringLiteral("и анализирует результаты своей работы вместе с коллегами"),
-        QStringLiteral("на уроках и во внеурочной деятельности"),
-        QStringLiteral("когда готовит обучающихся к конкурсам и олимпиадам")};
-    const int wanted = 60 + random.bounded(141);
-    QString text = pick(random, openings) + QLatin1Char(' ') + pick(random, actions);
-    while (text.size() < wanted)
-        text += QLatin1Char(' ') + pick(random, tails);
-    if (text.size() > 199)
-        text.truncate(text.lastIndexOf(QLatin1Char(' '), 199));
-    return text + QLatin1Char('?');
-}
-
+// Answers with their texts, as both windows show them, from a school of 8
+// blocks of 10 questions, 3 experts and 100 teachers.
 QVector<Answer> makeAnswers(int count)
 {
-    static const QStringList blocks = {
-        QStringLiteral("Организация образовательного процесса"), QStringLiteral("Методическая работа"),
-        QStringLiteral("Работа с родителями"), QStringLiteral("Воспитательная работа"),
-        QStringLiteral("Профессиональное развитие"), QStringLiteral("Использование ИКТ")};
-    QRandomGenerator random(20240901);
-    QStringList experts;
-    QStringList teachers;
-    for (int i = 0; i < 3; ++i)
-        experts << personName(random);
-    for (int i = 0; i < 100; ++i)
-        teachers << personName(random);
-    QVector<QString> questions;
-    for (int i = 0; i < 40; ++i)
-        questions << questionText(random);
-
-    QVector<Answer> answers;
-    answers.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        Answer a;
-        a.questionId = i % questions.size();
-        a.questionText = questions.at(a.questionId);
-        a.blockId = a.questionId / 10;
-        a.blockName = blocks.at(a.blockId % blocks.size());
-        a.group = random.bounded(2);
-        a.date = QDate(2024, 9, 2).addDays(i / 300);
-        a.minValue = 0;
-        a.maxValue = 10;
-        a.value = qint16(random.bounded(11));
-        a.authorId = random.bounded(3);
-        a.subjectId = 3 + random.bounded(100);
-        a.authorName = experts.at(a.authorId);
-        a.subjectName = teachers.at(a.subjectId - 3);
-        answers.append(a);
-    }
-    return answers;
-}
-
-double residentMegabytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
+    return answersWithTexts(makeSchool(SchoolSize(), count));
 }
 
 // The history tab of a window: a resizable scroll area around the container
@@ -165,18 +57,6 @@ struct HistoryWindow
     QWidget *container;
 };
 
-// Returns once the window is on screen and a zero timer has come through
-// the event loop behind every pending layout and paint event.
-void waitUntilResponsive(QWidget &window)
-{
-    window.show();
-    while (!window.windowHandle() || !window.windowHandle()->isExposed())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QEventLoop loop;
-    QTimer::singleShot(0, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // The way both windows once filled their history: every card at once.
 void addCards(QWidget *container, const QVector<Answer> &answers)
 {
@@ -185,19 +65,6 @@ void addCards(QWidget *container, const QVector<Answer> &answers)
         card->setAnswer(answers.at(i), i + 1);
         container->layout()->addWidget(card);
     }
-}
-
-// Loads fonts, style and platform pieces that any first window would.
-void warmUp()
-{
-    HistoryWindow warm;
-    addCards(warm.container, makeAnswers(1));
-    waitUntilResponsive(warm.window);
-}
-
-QString seconds(double value)
-{
-    return QString::number(value, 'f', 3) + QStringLiteral(" s");
 }
 
 void printRow(const QString &what, const QString &count, const QString &time, const QString &memory)
@@ -210,13 +77,12 @@ void printRow(const QString &what, const QString &count, const QString &time, co
 
 void printFigure(const QString &what, int count, double time, double megabytes)
 {
-    printRow(what, QString::number(count), seconds(time),
-             QString::number(megabytes, 'f', 1) + QStringLiteral(" MB"));
+    printRow(what, QString::number(count), secondsText(time), megabytesText(megabytes));
 }
 
 void printTime(const QString &what, double time)
 {
-    printRow(QStringLiteral("  ") + what, QString(), seconds(time), QString());
+    printRow(QStringLiteral("  ") + what, QString(), secondsText(time), QString());
 }
 
 // Times `fill` and the showing of `history` that follows it, and prints that
@@ -224,21 +90,11 @@ void printTime(const QString &what, double time)
 void timeOpening(const QString &name, int count, HistoryWindow &history, const std::function<void()> &fill)
 {
     warmUp();
-    const double before = residentMegabytes();
-    QElapsedTimer timer;
-    timer.start();
+    const Span span;
     fill();
+    history.window.show();
     waitUntilResponsive(history.window);
-    printFigure(name, count, timer.nsecsElapsed() / 1e9, residentMegabytes() - before);
-}
-
-double timeResponse(QWidget &window, const std::function<void()> &change)
-{
-    QElapsedTimer timer;
-    timer.start();
-    change();
-    waitUntilResponsive(window);
-    return timer.nsecsElapsed() / 1e9;
+    printFigure(name, count, span.seconds(), span.addedMegabytes());
 }
 
 int runView(const QString &name, int firstNumber, bool deletable)

@@ -22,6 +22,7 @@
 
 #include "answerhistoryview.h"
 #include "answertestunit.h"
+#include "benchsupport.h"
 #include "client.h"
 #include "cliententry.h"
 #include "datastore.h"
@@ -35,37 +36,23 @@
 #include <QApplication>
 #include <QDateEdit>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QLocale>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QTimer>
-#include <QWindow>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <functional>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace {
-
-constexpr int BlocksPerGroup = 4;
-constexpr int QuestionsPerBlock = 10;
-constexpr int TeachersPerKind = 50;
-constexpr int Experts = 3;
 
 QTextStream &out()
 {
@@ -73,174 +60,7 @@ QTextStream &out()
     return stream;
 }
 
-// ---- A school of realistic size and wording --------------------------------
-
-struct PersonNames
-{
-    QStringList surnames;
-    QStringList given;
-    QStringList patronymics;
-};
-
-// Russian full names, "Фамилия Имя Отчество", each different, men and women
-// in turn.
-QStringList fullNames(int count, QRandomGenerator &random)
-{
-    static const PersonNames men = {
-        {QStringLiteral("Иванов"), QStringLiteral("Смирнов"), QStringLiteral("Кузнецов"), QStringLiteral("Попов"),
-         QStringLiteral("Соколов"), QStringLiteral("Лебедев"), QStringLiteral("Козлов"), QStringLiteral("Новиков"),
-         QStringLiteral("Морозов"), QStringLiteral("Волков"), QStringLiteral("Зайцев"), QStringLiteral("Павлов")},
-        {QStringLiteral("Александр"), QStringLiteral("Дмитрий"), QStringLiteral("Сергей"), QStringLiteral("Андрей"),
-         QStringLiteral("Алексей"), QStringLiteral("Михаил"), QStringLiteral("Николай"), QStringLiteral("Евгений")},
-        {QStringLiteral("Александрович"), QStringLiteral("Дмитриевич"), QStringLiteral("Сергеевич"),
-         QStringLiteral("Андреевич"), QStringLiteral("Викторович"), QStringLiteral("Николаевич")}};
-    static const PersonNames women = {
-        {QStringLiteral("Иванова"), QStringLiteral("Смирнова"), QStringLiteral("Кузнецова"), QStringLiteral("Попова"),
-         QStringLiteral("Соколова"), QStringLiteral("Лебедева"), QStringLiteral("Козлова"), QStringLiteral("Новикова"),
-         QStringLiteral("Морозова"), QStringLiteral("Волкова"), QStringLiteral("Зайцева"), QStringLiteral("Павлова")},
-        {QStringLiteral("Елена"), QStringLiteral("Ольга"), QStringLiteral("Татьяна"), QStringLiteral("Наталья"),
-         QStringLiteral("Ирина"), QStringLiteral("Светлана"), QStringLiteral("Екатерина"), QStringLiteral("Людмила")},
-        {QStringLiteral("Александровна"), QStringLiteral("Дмитриевна"), QStringLiteral("Сергеевна"),
-         QStringLiteral("Андреевна"), QStringLiteral("Викторовна"), QStringLiteral("Николаевна")}};
-    QStringList names;
-    while (names.size() < count) {
-        const PersonNames &kind = names.size() % 2 == 0 ? women : men;
-        const QString name = kind.surnames.at(random.bounded(kind.surnames.size())) + QLatin1Char(' ')
-            + kind.given.at(random.bounded(kind.given.size())) + QLatin1Char(' ')
-            + kind.patronymics.at(random.bounded(kind.patronymics.size()));
-        if (!names.contains(name))
-            names.append(name);
-    }
-    return names;
-}
-
-// A question of 60 to 200 characters: a subject and an action, then
-// circumstances until the wanted length, cut back at a word.
-QString questionText(QRandomGenerator &random)
-{
-    static const QStringList subjects = {
-        QStringLiteral("Насколько педагог"), QStringLiteral("Как часто учитель"),
-        QStringLiteral("В какой мере преподаватель"), QStringLiteral("Оцените, насколько последовательно педагог"),
-        QStringLiteral("Насколько успешно учитель")};
-    static const QStringList actions = {
-        QStringLiteral("ставит перед обучающимися ясные цели занятия"),
-        QStringLiteral("использует современные образовательные технологии"),
-        QStringLiteral("организует самостоятельную и групповую работу детей"),
-        QStringLiteral("учитывает индивидуальные особенности каждого ученика"),
-        QStringLiteral("поддерживает интерес к предмету и мотивацию к учёбе"),
-        QStringLiteral("даёт понятную обратную связь по выполненным заданиям"),
-        QStringLiteral("привлекает родителей к жизни класса и объединения"),
-        QStringLiteral("применяет цифровые ресурсы и электронный журнал")};
-    static const QStringList circumstances = {
-        QStringLiteral("на уроках и во внеурочной деятельности"),
-        QStringLiteral("в течение всего учебного года"),
-        QStringLiteral("с учётом требований образовательного стандарта"),
-        QStringLiteral("при подготовке обучающихся к конкурсам и олимпиадам"),
-        QStringLiteral("и анализирует результаты своей работы вместе с коллегами"),
-        QStringLiteral("на открытых занятиях и в повседневной работе")};
-    const int wanted = 60 + random.bounded(141);
-    QString text = subjects.at(random.bounded(subjects.size())) + QLatin1Char(' ')
-        + actions.at(random.bounded(actions.size()));
-    while (text.size() < wanted)
-        text += QLatin1Char(' ') + circumstances.at(random.bounded(circumstances.size()));
-    if (text.size() > 199)
-        text.truncate(text.lastIndexOf(QLatin1Char(' '), 199));
-    return text + QLatin1Char('?');
-}
-
-QuestionStore makeQuestions(QRandomGenerator &random)
-{
-    static const QStringList blockNames[2] = {
-        {QStringLiteral("Организация учебного занятия в объединении"),
-         QStringLiteral("Воспитательная деятельность"), QStringLiteral("Работа с родителями"),
-         QStringLiteral("Профессиональное развитие педагога")},
-        {QStringLiteral("Организация урока"), QStringLiteral("Методическая работа"),
-         QStringLiteral("Использование цифровых образовательных ресурсов"),
-         QStringLiteral("Результаты обучающихся")}};
-    QuestionStore groups(3);
-    int questionId = 0;
-    for (int g = 0; g < 2; ++g) {
-        for (int b = 0; b < BlocksPerGroup; ++b) {
-            QuestionBlock block;
-            block.id = g * BlocksPerGroup + b;
-            block.ordinal = b;
-            block.active = true;
-            block.group = quint8(g);
-            block.name = blockNames[g].at(b);
-            for (int q = 0; q < QuestionsPerBlock; ++q) {
-                Question question;
-                question.id = questionId++;
-                question.active = true;
-                question.minValue = q % 3 == 0 ? 1 : 0;
-                question.maxValue = q % 3 == 0 ? 5 : 10;
-                question.text = questionText(random);
-                block.questions.append(question);
-            }
-            groups[g].blocks.append(block);
-        }
-    }
-    return groups;
-}
-
-AccountStore makeAccounts(QRandomGenerator &random)
-{
-    const QStringList names = fullNames(2 * TeachersPerKind + Experts, random);
-    AccountStore accounts(AccountKindCount);
-    int id = 0;
-    const auto add = [&](int kind, const QString &information) {
-        Account account;
-        account.id = id;
-        account.name = names.at(id);
-        account.password = QByteArray::number(100000 + random.bounded(900000));
-        account.active = true;
-        account.information = information;
-        accounts[kind].append(account);
-        ++id;
-    };
-    for (int i = 0; i < Experts; ++i)
-        add(ExpertKind, QStringLiteral("Заместитель директора по учебно-воспитательной работе"));
-    for (int i = 0; i < TeachersPerKind; ++i)
-        add(TeacherDoKind, QStringLiteral("Педагог дополнительного образования, стаж %1 лет").arg(2 + i % 30));
-    for (int i = 0; i < TeachersPerKind; ++i)
-        add(SchoolTeacherKind, QStringLiteral("Учитель, стаж %1 лет, первая категория").arg(2 + i % 30));
-    return accounts;
-}
-
-// A season's answers in the order they arrive: an expert rates a teacher on
-// a whole block at a time, and now and then a teacher rates themself; the
-// dates run through the last year up to today.
-AnswerStore makeAnswers(const QuestionStore &questions, const AccountStore &accounts, int count,
-                        QRandomGenerator &random)
-{
-    const QVector<Account> &experts = accounts.at(ExpertKind);
-    const int sittings = (count + QuestionsPerBlock - 1) / QuestionsPerBlock;
-    const QDate today = QDate::currentDate();
-    AnswerStore answers;
-    answers.reserve(count);
-    for (int sitting = 0; answers.size() < count; ++sitting) {
-        const int group = random.bounded(2);
-        const QVector<Account> &teachers = accounts.at(group == 0 ? TeacherDoKind : SchoolTeacherKind);
-        const QuestionBlock &block = questions.at(group).blocks.at(random.bounded(BlocksPerGroup));
-        const qint32 subject = teachers.at(random.bounded(teachers.size())).id;
-        const qint32 author = random.bounded(4) == 0 ? subject : experts.at(random.bounded(experts.size())).id;
-        const QDate date = today.addDays(qint64(sitting) * 365 / sittings - 365);
-        for (int q = 0; q < block.questions.size() && answers.size() < count; ++q) {
-            const Question &question = block.questions.at(q);
-            Answer answer;
-            answer.questionId = question.id;
-            answer.blockId = block.id;
-            answer.group = group;
-            answer.date = date;
-            answer.minValue = question.minValue;
-            answer.maxValue = question.maxValue;
-            answer.value = qint16(question.minValue + random.bounded(question.maxValue - question.minValue + 1));
-            answer.authorId = author;
-            answer.subjectId = subject;
-            answers.append(answer);
-        }
-    }
-    return answers;
-}
+// ---- The school ----------------------------------------------------------------
 
 QDate seasonStart()
 {
@@ -248,82 +68,18 @@ QDate seasonStart()
     return QDate(today.month() >= 9 ? today.year() : today.year() - 1, 9, 1);
 }
 
-// Fills `store` with the school and `count` answers.
+// Fills `store` with a school of 8 blocks of 10 questions, 3 experts, 50
+// teachers of each kind and `count` answers.
 void fillSchool(DataStore &store, int count)
 {
-    QRandomGenerator random(20240901);
-    store.questions() = makeQuestions(random);
-    store.accounts() = makeAccounts(random);
-    store.answers() = makeAnswers(store.questions(), store.accounts(), count, random);
+    School school = makeSchool(SchoolSize(), count);
+    store.questions() = std::move(school.questions);
+    store.accounts() = std::move(school.accounts);
+    store.answers() = std::move(school.answers);
     store.setSeasonStart(seasonStart());
 }
 
-// ---- Measuring ---------------------------------------------------------------
-
-double statusMegabytes(const QByteArray &field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(field.size()).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
-}
-
-// Gives the heap's free pages back to the system, so that resident memory
-// counts what is in use.
-void trimHeap()
-{
-#ifdef __GLIBC__
-    malloc_trim(0);
-#endif
-}
-
-// The time and the memory added since it was made. The peak counts from
-// there too (the kernel's high-water mark is reset). Resident memory keeps
-// pages the heap has freed but not returned; what stays after a trim is
-// what is in use.
-class Span
-{
-public:
-    Span()
-    {
-        trimHeap();
-        QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
-        if (clearRefs.open(QIODevice::WriteOnly))
-            clearRefs.write("5");
-        m_resident = statusMegabytes("VmRSS:");
-        m_timer.start();
-    }
-
-    double seconds() const { return m_timer.nsecsElapsed() / 1e9; }
-    double addedMegabytes() const { return statusMegabytes("VmRSS:") - m_resident; }
-    double peakMegabytes() const { return statusMegabytes("VmHWM:") - m_resident; }
-    double inUseMegabytes() const
-    {
-        trimHeap();
-        return statusMegabytes("VmRSS:") - m_resident;
-    }
-
-private:
-    double m_resident;
-    QElapsedTimer m_timer;
-};
-
-QString secondsText(double seconds)
-{
-    return QString::number(seconds, 'f', 3) + QStringLiteral(" s");
-}
-
-QString megabytesText(double megabytes)
-{
-    // No "-0.0" for a change below what is shown.
-    if (std::abs(megabytes) < 0.05)
-        megabytes = 0;
-    return QString::number(megabytes, 'f', 1) + QStringLiteral(" MB");
-}
+// ---- Reporting -----------------------------------------------------------------
 
 void printLine(const QString &what, const QString &time, const QStringList &memory = {})
 {
@@ -341,44 +97,6 @@ void printSpan(const QString &what, const Span &span, double seconds)
     const double added = span.addedMegabytes();
     const double peak = span.peakMegabytes();
     printLine(what, secondsText(seconds), {megabytesText(added), megabytesText(span.inUseMegabytes()), megabytesText(peak)});
-}
-
-// Waits until `ready` holds and `window` is on screen, then until a zero
-// timer has come through the event loop behind every pending layout and
-// paint event.
-void waitUntilResponsive(QWidget &window, const std::function<bool()> &ready = [] { return true; })
-{
-    while (!ready() || !window.windowHandle() || !window.windowHandle()->isExposed())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    QEventLoop loop;
-    QTimer::singleShot(0, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-double timeResponse(QWidget &window, const std::function<void()> &change)
-{
-    QElapsedTimer timer;
-    timer.start();
-    change();
-    waitUntilResponsive(window);
-    return timer.nsecsElapsed() / 1e9;
-}
-
-// Loads the platform, style and Cyrillic fonts that any first window would,
-// so that the figures are those of the window itself.
-void warmUp()
-{
-    QWidget window;
-    AnswerTestUnit card(&window, 1, true);
-    Answer answer;
-    answer.blockName = QStringLiteral("Методическая работа");
-    answer.questionText = QStringLiteral("Насколько педагог использует современные образовательные технологии?");
-    answer.authorName = QStringLiteral("Иванова Елена Сергеевна");
-    answer.subjectName = QStringLiteral("Смирнов Андрей Николаевич");
-    answer.date = QDate::currentDate();
-    card.setAnswer(answer, 1);
-    window.show();
-    waitUntilResponsive(window);
 }
 
 QWidget *tabHolding(QTabWidget *tabs, const QWidget *widget)
