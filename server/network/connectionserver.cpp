@@ -58,9 +58,10 @@ void ConnectionServer::sl_newConnection()
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QTcpSocket::readyRead, this, &ConnectionServer::sl_ReadClient, Qt::QueuedConnection);
         connect(socket, &QTcpSocket::disconnected, this, &ConnectionServer::sl_disconnect, Qt::QueuedConnection);
-        ClientEntry entry;
-        entry.socket = socket;
-        m_clients.append(entry);
+        // A new entry in its blank state (appending a copy makes GCC 12 warn
+        // falsely about a write past QVector's header).
+        m_clients.resize(m_clients.size() + 1);
+        m_clients.last().socket = socket;
     }
 }
 
