@@ -431,14 +431,29 @@ void Server::editAccount(AccountTab &tab)
     tab.list->item(row)->setText(entered.name);
     tab.user->setItemText(row, entered.name);
     refreshAccountTab(tab);
-    rebuildHistory();
-
-    // A teacher filter set to the old name follows the account to its new one.
-    QComboBox *filter = ui->cb_filter_teacher;
-    const bool followed = filter->currentText() == oldName;
+    renameInTeacherFilter(oldName, entered.name);
     updateTeacherFilter();
-    if (followed && filter->currentText() != oldName && filter->findText(entered.name) >= 0)
-        filter->setCurrentIndex(filter->findText(entered.name));
+    rebuildHistory();
+}
+
+// The teacher filter lists a renamed account under its new name, in the
+// place of the old one (so a filter set to it follows), unless another
+// account still bears the old name.
+void Server::renameInTeacherFilter(const QString &oldName, const QString &newName)
+{
+    QComboBox *filter = ui->cb_filter_teacher;
+    const int at = filter->findText(oldName);
+    if (oldName == newName || at < 0 || filter->findText(newName) >= 0)
+        return;
+    for (const QVector<Account> &kind : m_store.accounts()) {
+        for (const Account &account : kind) {
+            if (account.name == oldName) {
+                filter->addItem(newName);
+                return;
+            }
+        }
+    }
+    filter->setItemText(at, newName);
 }
 
 void Server::deleteAccount(AccountTab &tab)
@@ -455,8 +470,8 @@ void Server::deleteAccount(AccountTab &tab)
     }
     delete tab.list->takeItem(row);
     refreshAccountTab(tab);
-    rebuildHistory();
     updateTeacherFilter();
+    rebuildHistory();
 }
 
 void Server::setAccountActive(AccountTab &tab, int state)
@@ -658,7 +673,12 @@ void Server::updateTeacherFilter()
     const QString current = combo->currentText();
     combo->clear();
     combo->addItems(items);
-    combo->setCurrentIndex(qMax(0, items.indexOf(current)));
+    const int kept = items.indexOf(current);
+    combo->setCurrentIndex(qMax(0, kept));
+    // A filter whose teacher is gone would quietly show another teacher's
+    // answers; it is turned off instead.
+    if (kept < 0 && !current.isEmpty())
+        ui->cb_filter_teacher_2->setChecked(false);
 }
 
 void Server::sl_answersWritten()

@@ -144,6 +144,7 @@ private:
 
     // History.
     void rebuildHistory();
+    void renameInTeacherFilter(const QString &oldName, const QString &newName);
     void updateTeacherFilter();
 
     DataStore m_store;

@@ -20,6 +20,8 @@ void DialogUser::setAccount(const Account &account)
 {
     ui->le_new->setText(account.name);
     ui->le_password->setText(AccountLogic::passwordText(account.password));
+    m_storedPassword = account.password;
+    m_shownPassword = ui->le_password->text();
     ui->te_teacher_information->setPlainText(account.information);
 }
 
@@ -27,7 +29,10 @@ Account DialogUser::account() const
 {
     Account account;
     account.name = ui->le_new->text();
-    account.password = AccountLogic::passwordBytes(ui->le_password->text());
+    const QString password = ui->le_password->text();
+    account.password = !m_storedPassword.isEmpty() && password == m_shownPassword
+        ? m_storedPassword
+        : AccountLogic::passwordBytes(password);
     account.information = ui->te_teacher_information->toPlainText();
     return account;
 }

@@ -36,6 +36,10 @@ private:
     void updateAcceptButton();
 
     QScopedPointer<Ui::DialogUser> ui;
+    // The stored password of the account shown, kept byte for byte while its
+    // text is left as shown (older files may hold bytes that are not UTF-8).
+    QByteArray m_storedPassword;
+    QString m_shownPassword;
 };
 
 #endif // DIALOGUSER_H

@@ -79,6 +79,7 @@ private slots:
     void texts();
     void dialogForm();
     void dialogGeneratesPasswords();
+    void dialogKeepsAnUnchangedPassword();
     void dialogNeedsANameAndAPassword();
     void dialogFieldsFitTheFormat();
     void cyrillicPasswordLogsIn();
@@ -153,6 +154,20 @@ void tst_ServerWindowAccounts::dialogGeneratesPasswords()
     }
     QVERIFY(seen.size() > 1);
     QCOMPARE(dialog.account().password, password->text().toLatin1());
+}
+
+// A password stored by an older version in the local 8-bit code page is not
+// UTF-8; editing only the information must not replace its bytes.
+void tst_ServerWindowAccounts::dialogKeepsAnUnchangedPassword()
+{
+    const QByteArray cp1251 = QByteArray::fromHex("efe0f0eeebfc"); // "пароль"
+    DialogUser dialog;
+    dialog.setAccount(makeAccount(4, QStringLiteral("Петров"), cp1251));
+    child<QTextEdit>(&dialog, "te_teacher_information")->setPlainText(QStringLiteral("Физика"));
+    QCOMPARE(dialog.account().password, cp1251);
+
+    child<QLineEdit>(&dialog, "le_password")->setText(QStringLiteral("пароль"));
+    QCOMPARE(dialog.account().password, QStringLiteral("пароль").toUtf8());
 }
 
 void tst_ServerWindowAccounts::dialogNeedsANameAndAPassword()

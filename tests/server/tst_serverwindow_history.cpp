@@ -273,6 +273,8 @@ void tst_ServerWindowHistory::teacherFilterFollowsAccounts()
     Server w(0);
     DataStore &store = w.dataStore();
     auto *teachers = child<QComboBox>(&w, "cb_filter_teacher");
+    auto *filterOn = child<QCheckBox>(&w, "cb_filter_teacher_2");
+    auto *history = child<AnswerHistoryView>(&w, nullptr);
     const QString ivanova = QStringLiteral("Иванова");
     const QString petrov = QStringLiteral("Петров");
     QCOMPARE(itemTexts(teachers), QStringList({ivanova, petrov}));
@@ -284,18 +286,29 @@ void tst_ServerWindowHistory::teacherFilterFollowsAccounts()
     QCOMPARE(itemTexts(teachers), QStringList({ivanova, petrov}));
     QCOMPARE(teachers->currentText(), petrov);
 
-    // Renaming the chosen teacher: the choice goes with her.
+    // Renaming him keeps him listed, in his place, and chosen.
+    const QString petrovRenamed = QStringLiteral("Петров-Новый");
+    const ModalAnswer editPetrov(fillAccountDialog(petrovRenamed, QString(), QString()));
+    child<QPushButton>(&w, "pb_teacher_edit_2")->click();
+    QVERIFY(editPetrov.done());
+    QCOMPARE(itemTexts(teachers), QStringList({ivanova, petrovRenamed}));
+    QCOMPARE(teachers->currentText(), petrovRenamed);
+
+    // With the filter on Ivanova, renaming her keeps her answers shown at
+    // once, under the new name.
     teachers->setCurrentIndex(0);
+    filterOn->setChecked(true);
+    child<QPushButton>(&w, "pb_reload_filter")->click();
+    QCOMPARE(history->count(), 3);
     const QString renamed = QStringLiteral("Иванова-Орлова");
     const ModalAnswer edit(fillAccountDialog(renamed, QString(), QString()));
     child<QPushButton>(&w, "pb_teacher_edit")->click();
     QVERIFY(edit.done());
     QCOMPARE(store.accounts().at(TeacherDoKind).at(0).name, renamed);
-    QCOMPARE(itemTexts(teachers), QStringList({petrov, renamed}));
+    QCOMPARE(itemTexts(teachers), QStringList({renamed, petrovRenamed}));
     QCOMPARE(teachers->currentText(), renamed);
-    child<QCheckBox>(&w, "cb_filter_teacher_2")->setChecked(true);
-    child<QPushButton>(&w, "pb_reload_filter")->click();
-    QCOMPARE(child<AnswerHistoryView>(&w, nullptr)->count(), 3);
+    QCOMPARE(history->count(), 3);
+    QCOMPARE(history->answerAt(0).subjectName, renamed);
 
     // Deleting another teacher keeps the choice; his name goes.
     const ModalAnswer box(pressInBox(QStringLiteral("Удалить")));
@@ -304,6 +317,17 @@ void tst_ServerWindowHistory::teacherFilterFollowsAccounts()
     QVERIFY(store.accounts().at(SchoolTeacherKind).isEmpty());
     QCOMPARE(itemTexts(teachers), QStringList({renamed}));
     QCOMPARE(teachers->currentText(), renamed);
+    QCOMPARE(history->count(), 3);
+
+    // Deleting the chosen teacher turns the filter off rather than showing
+    // someone else's answers.
+    const ModalAnswer last(pressInBox(QStringLiteral("Удалить")));
+    child<QPushButton>(&w, "pb_delete_teacher")->click();
+    QVERIFY(last.done());
+    QVERIFY(!filterOn->isChecked());
+    const int shown = history->count();
+    child<QPushButton>(&w, "pb_reload_filter")->click();
+    QCOMPARE(history->count(), shown);
 }
 
 void tst_ServerWindowHistory::season_data()
