@@ -1,8 +1,6 @@
 #include "admintexts.h"
 
-#include "cp1251.h"
-
-#include <iterator>
+#include "cp1251texts.h"
 
 namespace {
 
@@ -25,7 +23,5 @@ const char *const cp1251Texts[] = {
 
 QString adminText(AdminText text)
 {
-    static_assert(std::size(cp1251Texts) == std::size_t(AdminText::NoButton) + 1,
-                  "one byte string per text");
-    return fromCp1251(QByteArray(cp1251Texts[static_cast<int>(text)]));
+    return cp1251Text<AdminText::NoButton>(cp1251Texts, text);
 }

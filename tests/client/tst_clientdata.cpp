@@ -1,5 +1,5 @@
 #include "clientdata.h"
-#include "tst_clienthelpers.h"
+#include "recordbuilders.h"
 
 #include <QTest>
 

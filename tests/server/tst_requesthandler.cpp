@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+Q_DECLARE_METATYPE(AnswerItem)
+
 using namespace fixtures;
 
 namespace {
@@ -759,8 +761,6 @@ void tst_RequestHandler::replyFollowsIntake()
     QCOMPARE(own.first().subjectName, QStringLiteral("Иванова"));
     QCOMPARE(own.first().value, qint16(5));
 }
-
-Q_DECLARE_METATYPE(AnswerItem)
 
 QTEST_GUILESS_MAIN(tst_RequestHandler)
 #include "tst_requesthandler.moc"

@@ -1,7 +1,7 @@
 #include "answerhistoryview.h"
 #include "editquestunit.h"
 #include "server.h"
-#include "tst_serverfixtures.h"
+#include "tst_serverwindowfixtures.h"
 
 #include <QtTest>
 #include <QtNetwork>

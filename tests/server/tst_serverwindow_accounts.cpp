@@ -2,7 +2,7 @@
 #include "dialoguser.h"
 #include "requesthandler.h"
 #include "server.h"
-#include "tst_serverfixtures.h"
+#include "tst_serverwindowfixtures.h"
 
 #include <QTextCodec>
 #include <QtTest>

@@ -1,8 +1,6 @@
 #include "clienttexts.h"
 
-#include "cp1251.h"
-
-#include <iterator>
+#include "cp1251texts.h"
 
 namespace {
 
@@ -23,7 +21,5 @@ const char *const cp1251Texts[] = {
 
 QString clientText(ClientText text)
 {
-    static_assert(std::size(cp1251Texts) == std::size_t(ClientText::CsvAnswerDate) + 1,
-                  "one byte string per text");
-    return fromCp1251(QByteArray(cp1251Texts[static_cast<int>(text)]));
+    return cp1251Text<ClientText::CsvAnswerDate>(cp1251Texts, text);
 }

@@ -5,7 +5,7 @@
 
 // Texts of the client that are kept as Windows-1251 byte strings and
 // converted when shown or written: those of the windows and the header of
-// the CSV export, which lives in this library.
+// the CSV export.
 enum class ClientText {
     User, // пользователь
     NoConnection, // Нет соединения с сервером.
