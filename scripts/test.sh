@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test. Exits non-zero on failure.
+# UndefinedBehaviorSanitizer and runs every test, then builds everything
+# again optimised (Release, benchmarks too, warnings as errors) and runs every
+# test there. Exits non-zero on failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +16,13 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd "$build" && ctest --output-on-failure)
+
+# Optimised code is built and inlined differently: warnings and faults that
+# the debug build does not show appear here.
+release=build-release
+cmake -S . -B "$release" -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+cmake --build "$release" -j"$(nproc)"
+(cd "$release" && ctest --output-on-failure)
 
 # The decoders and the message unpacker under libFuzzer, for a short run.
 if command -v clang++ >/dev/null; then
