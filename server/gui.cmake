@@ -8,7 +8,6 @@ add_library(serverui STATIC
     ${CMAKE_CURRENT_LIST_DIR}/admin/accountlogic.h
     ${CMAKE_CURRENT_LIST_DIR}/admin/admintexts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/admin/admintexts.h
-    ${CMAKE_CURRENT_LIST_DIR}/admin/answerremoval.h
     ${CMAKE_CURRENT_LIST_DIR}/admin/dialoguser.cpp
     ${CMAKE_CURRENT_LIST_DIR}/admin/dialoguser.h
     ${CMAKE_CURRENT_LIST_DIR}/admin/dialoguser.ui
