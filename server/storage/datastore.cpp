@@ -123,9 +123,9 @@ bool DataStore::writeAccounts()
     return writeFile(accountsPath(), encodeAccountTable(m_accounts));
 }
 
-bool DataStore::writeAnswers()
+bool DataStore::writeAnswers(OnFailure onFailure)
 {
-    return writeFile(answersPath(), encodeAnswerList(m_answers));
+    return writeFile(answersPath(), encodeAnswerList(m_answers), onFailure);
 }
 
 bool DataStore::writeSettings()
@@ -135,7 +135,7 @@ bool DataStore::writeSettings()
 
 // Writes beside the file and renames over it, so that a failure at any
 // point leaves the previous content whole.
-bool DataStore::writeFile(const QString &path, const std::optional<QByteArray> &bytes)
+bool DataStore::writeFile(const QString &path, const std::optional<QByteArray> &bytes, OnFailure onFailure)
 {
     QString reason;
     if (!bytes) {
@@ -156,9 +156,10 @@ bool DataStore::writeFile(const QString &path, const std::optional<QByteArray> &
             return true;
         }
     }
-    warn(tr("Не удалось записать файл данных «%1»: %2. Изменения остаются в памяти сервера "
-            "и будут записаны при следующем изменении.")
-             .arg(shown(path), reason));
+    const QString outcome = onFailure == OnFailure::ChangeKept
+        ? tr("Изменения остаются в памяти сервера и будут записаны при следующем изменении.")
+        : tr("Присланные клиентом ответы не сохранены, и клиент не получил подтверждения.");
+    warn(tr("Не удалось записать файл данных «%1»: %2. %3").arg(shown(path), reason, outcome));
     return false;
 }
 
@@ -213,7 +214,7 @@ bool DataStore::appendAnswers(const QVector<Answer> &answers)
         return false;
     const int before = m_answers.size();
     m_answers += answers;
-    if (!writeAnswers()) {
+    if (!writeAnswers(OnFailure::IntakeUndone)) {
         m_answers.resize(before);
         return false;
     }

@@ -114,11 +114,15 @@ private:
     void setAside(const QString &path);
     void padGroups();
     bool hasAccount(int kind, int index) const;
+    // What a failed write means for the change that asked for it, as the
+    // warning tells the administrator.
+    enum class OnFailure { ChangeKept, IntakeUndone };
     bool writeQuestions();
     bool writeAccounts();
-    bool writeAnswers();
+    bool writeAnswers(OnFailure onFailure = OnFailure::ChangeKept);
     bool writeSettings();
-    bool writeFile(const QString &path, const std::optional<QByteArray> &bytes);
+    bool writeFile(const QString &path, const std::optional<QByteArray> &bytes,
+                   OnFailure onFailure = OnFailure::ChangeKept);
     void warn(const QString &text);
 
     QString m_folder;

@@ -519,6 +519,10 @@ void tst_DataStore::appendRefused()
 
     QVERIFY(!store.appendAnswers(QVector<Answer>(refused, extra)));
     QCOMPARE(warnings.count(), 1);
+    // The warning says the answers are not kept, not that they wait in memory.
+    const QString warning = warnings.first().first().toString();
+    QVERIFY2(warning.contains(blocked ? QStringLiteral("ответы не сохранены") : QStringLiteral("ответов не может")),
+             qPrintable(warning));
     QCOMPARE(written.count(), 0);
     QCOMPARE(store.answers(), before);
     if (blocked) {
