@@ -80,7 +80,7 @@ public:
     bool removeAnswerAt(int index);
     // Removes the matching answers from memory only: the answers file
     // keeps them until its next write and no answersWritten() is emitted.
-    // For answers every reply leaves out anyway, so that serving a client
+    // For answers every reply leaves out anyway, so that building a reply
     // never rewrites the file.
     void forgetAnswers(const std::function<bool(const Answer &)> &doomed);
 
