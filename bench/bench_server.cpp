@@ -3,6 +3,7 @@
 // to build and encode an expert's DataReply and to take in one batch of 25
 // answers, including the rewrite of the answers file.
 
+#include "benchstore.h"
 #include "benchsupport.h"
 #include "cliententry.h"
 #include "datastore.h"
@@ -12,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -61,18 +63,21 @@ int main(int argc, char *argv[])
         return 1;
 
     DataStore store(dir.path());
-    store.load();
     School school = makeSchool(Size, DataStore::MaxListCount);
-    store.questions() = std::move(school.questions);
-    store.accounts() = std::move(school.accounts);
+    // The answers file with room for exactly one batch of 25 more answers,
+    // kept aside: each batch below starts from it.
     const AnswerStore full = school.answers;
-    store.answers() = full;
-    store.setSeasonStart(QDate::currentDate().addDays(-90));
-    if (!store.writeQuestions() || !store.writeAccounts() || !store.writeAnswers() || !store.writeSettings())
+    school.answers = full.mid(0, DataStore::MaxListCount - Size.questionsPerBlock);
+    const QDate seasonStart = QDate::currentDate().addDays(-90);
+    const QString roomForBatch = dir.filePath(QStringLiteral("room-for-batch.bin"));
+    if (!loadSchool(store, school, seasonStart) || !QFile::copy(store.answersPath(), roomForBatch))
+        return 1;
+    school.answers = full;
+    if (!loadSchool(store, school, seasonStart))
         return 1;
 
     RequestHandler handler(store);
-    const Account &expert = store.accounts()[ExpertKind].first();
+    const Account &expert = store.accounts().at(ExpertKind).first();
     ClientEntry entry;
     entry.state = ClientEntry::LoggedIn;
     entry.roleCode = roleCodeForKind(ExpertKind);
@@ -87,19 +92,18 @@ int main(int argc, char *argv[])
     out << "Expert DataReply (refresh): build and encode " << QString::number(replyMs, 'f', 1) << " ms, "
         << reply.size() << " bytes\n";
 
-    // Room for exactly one batch of 25 more answers.
-    const AnswerStore roomForBatch = full.mid(0, DataStore::MaxListCount - Size.questionsPerBlock);
-    const QuestionBlock &block = store.questions()[1].blocks.first();
-    const QByteArray batch = batchOf25(store.accounts()[SchoolTeacherKind].first().id, block);
+    const QuestionBlock &block = store.questions().at(1).blocks.first();
+    const QByteArray batch = batchOf25(store.accounts().at(SchoolTeacherKind).first().id, block);
     QVector<Answer> items = full.mid(0, Size.questionsPerBlock);
     for (Answer &answer : items)
         answer.date = QDate::currentDate();
-    const auto reset = [&] { store.answers() = roomForBatch; };
+    const auto reset = [&] {
+        QFile::remove(store.answersPath());
+        QFile::copy(roomForBatch, store.answersPath());
+        store.load();
+    };
 
-    const double storeMs = medianMs(reset, [&] {
-        store.appendAnswers(items);
-        store.writeAnswers();
-    });
+    const double storeMs = medianMs(reset, [&] { store.appendAnswers(items); });
     out << "Batch of 25 answers: append and rewrite the answers file " << QString::number(storeMs, 'f', 1)
         << " ms\n";
 

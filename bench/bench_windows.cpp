@@ -22,6 +22,7 @@
 
 #include "answerhistoryview.h"
 #include "answertestunit.h"
+#include "benchstore.h"
 #include "benchsupport.h"
 #include "client.h"
 #include "cliententry.h"
@@ -68,15 +69,11 @@ QDate seasonStart()
     return QDate(today.month() >= 9 ? today.year() : today.year() - 1, 9, 1);
 }
 
-// Fills `store` with a school of 8 blocks of 10 questions, 3 experts, 50
-// teachers of each kind and `count` answers.
-void fillSchool(DataStore &store, int count)
+// A school of 8 blocks of 10 questions, 3 experts, 50 teachers of each kind
+// and `count` answers.
+School benchSchool(int count)
 {
-    School school = makeSchool(SchoolSize(), count);
-    store.questions() = std::move(school.questions);
-    store.accounts() = std::move(school.accounts);
-    store.answers() = std::move(school.answers);
-    store.setSeasonStart(seasonStart());
+    return makeSchool(SchoolSize(), count);
 }
 
 // ---- Reporting -----------------------------------------------------------------
@@ -170,19 +167,17 @@ int finish(QTabWidget *tabs, const Ending &ending, bool right)
 
 int runServer(int count, const Ending &ending)
 {
+    // The server program's folder, under the temporary folder main() chose.
+    const QString folder = DataStore::defaultFolder();
     {
-        // The window's store reads these files from DataStore's default
-        // folder, under the temporary folder main() chose.
-        DataStore store;
-        store.load();
-        fillSchool(store, count);
-        if (!store.writeQuestions() || !store.writeAccounts() || !store.writeAnswers() || !store.writeSettings())
+        DataStore store(folder);
+        if (!loadSchool(store, benchSchool(count), seasonStart()))
             return 1;
     }
     warmUp();
 
     const Span span;
-    Server server(0);
+    Server server(folder, 0);
     const double built = span.seconds();
     server.show();
     waitUntilResponsive(server);
@@ -298,7 +293,9 @@ QVector<QByteArray> expertReplies(int count)
 {
     QTemporaryDir folder;
     DataStore store(folder.path());
-    fillSchool(store, count);
+    School school = benchSchool(count);
+    if (!loadSchool(store, school, seasonStart()))
+        return {};
     RequestHandler handler(store);
     ClientEntry expert;
     expert.state = ClientEntry::LoggedIn;
@@ -306,20 +303,23 @@ QVector<QByteArray> expertReplies(int count)
     expert.accountId = store.accounts().at(ExpertKind).first().id;
 
     const QByteArray first = handler.handle(expert, emptyMessageBytes());
-    AnswerStore &answers = store.answers();
-    QVector<Answer> batch = answers.mid(0, std::min(count, 25));
+    QVector<Answer> batch = school.answers.mid(0, std::min(count, 25));
     for (Answer &answer : batch) {
         answer.date = QDate::currentDate();
         answer.authorId = expert.accountId;
     }
-    answers.remove(0, batch.size());
-    answers += batch;
+    school.answers.remove(0, batch.size());
+    school.answers += batch;
+    if (!loadSchool(store, school, seasonStart()))
+        return {};
     return {first, handler.handle(expert, emptyMessageBytes())};
 }
 
 int runClient(int count, const Ending &ending)
 {
     const QVector<QByteArray> replies = expertReplies(count);
+    if (replies.size() < 2)
+        return 1;
     ReplyServer server({replies.at(0), replies.at(1), replies.at(0)});
     warmUp();
 

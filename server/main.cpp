@@ -5,7 +5,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    Server window;
+    Server window(DataStore::defaultFolder());
     window.show();
     return app.exec();
 }

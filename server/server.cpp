@@ -35,8 +35,9 @@ constexpr int ShownWarnings = 5;
 
 } // namespace
 
-Server::Server(quint16 port, QWidget *parent)
+Server::Server(const QString &folder, quint16 port, QWidget *parent)
     : QWidget(parent)
+    , m_store(folder)
     , m_connections(&m_store, port)
     , ui(new Ui::ServerClass)
 {
@@ -647,17 +648,15 @@ void Server::sl_delete_history(int questionId, int number)
     if (row < 0 || row >= m_historyIndexes.size())
         return;
     const int index = m_historyIndexes.at(row);
-    AnswerStore &answers = m_store.answers();
+    const AnswerStore &answers = m_store.answers();
     // Answers only ever arrive at the end of the store; anything else that
     // moved the card's answer has rebuilt the cards, so a mismatch here
     // means the card is out of date and removes nothing.
     const bool current = index < answers.size() && index < m_historySource.size()
         && answers.at(index) == m_historySource.at(index)
         && answers.at(index).questionId == questionId;
-    if (current) {
-        answers.remove(index);
-        m_store.writeAnswers();
-    }
+    if (current)
+        m_store.removeAnswerAt(index);
     rebuildHistory();
 }
 

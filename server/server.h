@@ -37,8 +37,8 @@ class Server : public QWidget
     Q_OBJECT
 
 public:
-    // The data folder is DataStore's default; `port` 0 takes any free port.
-    explicit Server(quint16 port = ServerPort, QWidget *parent = nullptr);
+    // Keeps its data files in `folder`; `port` 0 takes any free port.
+    explicit Server(const QString &folder, quint16 port = ServerPort, QWidget *parent = nullptr);
     ~Server() override;
 
     DataStore &dataStore() { return m_store; }

@@ -1,7 +1,5 @@
 #include "accountlogic.h"
 
-#include "answerremoval.h"
-
 #include "datastore.h"
 
 #include <QRandomGenerator>
@@ -77,21 +75,19 @@ int AccountLogic::add(int kind, const Account &entered)
     account.information = entered.information;
     account.kindCode = kindCodeFor(kind);
     account.id = nextFreeAccountId(m_store.accounts());
-    QVector<Account> &list = m_store.accounts()[kind];
-    list.append(account);
-    m_store.writeAccounts();
-    return list.size() - 1;
+    m_store.addAccount(kind, account);
+    return m_store.accounts().at(kind).size() - 1;
 }
 
 bool AccountLogic::edit(int kind, int index, const Account &entered)
 {
     if (!isValid(kind, index) || !fitsFormat(entered))
         return false;
-    Account &account = m_store.accounts()[kind][index];
+    Account account = m_store.accounts().at(kind).at(index);
     account.name = entered.name;
     account.password = entered.password;
     account.information = entered.information;
-    m_store.writeAccounts();
+    m_store.updateAccount(kind, index, account);
     return true;
 }
 
@@ -101,12 +97,10 @@ bool AccountLogic::remove(int kind, int index)
         return false;
     const qint32 id = m_store.accounts().at(kind).at(index).id;
     const bool aboutTeacher = kind == TeacherDoKind || kind == SchoolTeacherKind;
-    removeAnswersIf(m_store.answers(), [&](const Answer &a) {
+    m_store.removeAnswers([&](const Answer &a) {
         return (aboutTeacher ? a.subjectId : a.authorId) == id;
     });
-    m_store.writeAnswers();
     m_store.removeAccount(kind, index);
-    m_store.writeAccounts();
     return true;
 }
 
@@ -114,19 +108,21 @@ bool AccountLogic::setActive(int kind, int index, bool active)
 {
     if (!isValid(kind, index))
         return false;
-    m_store.accounts()[kind][index].active = active;
-    m_store.writeAccounts();
+    Account account = m_store.accounts().at(kind).at(index);
+    account.active = active;
+    m_store.updateAccount(kind, index, account);
     return true;
 }
 
 bool AccountLogic::apply(int kind, const QString &name, const QString &password, bool active,
                          const QString &information)
 {
-    QVector<Account> &list = m_store.accounts()[kind];
+    const QVector<Account> &list = m_store.accounts().at(kind);
     const auto it
-        = std::find_if(list.begin(), list.end(), [&](const Account &a) { return a.name == name; });
-    if (it == list.end())
+        = std::find_if(list.cbegin(), list.cend(), [&](const Account &a) { return a.name == name; });
+    if (it == list.cend())
         return false;
+    const int index = int(it - list.cbegin());
     Account changed = *it;
     if (!password.isEmpty())
         changed.password = passwordBytes(password);
@@ -134,7 +130,6 @@ bool AccountLogic::apply(int kind, const QString &name, const QString &password,
     changed.information = information;
     if (!fitsFormat(changed))
         return false;
-    *it = changed;
-    m_store.writeAccounts();
+    m_store.updateAccount(kind, index, changed);
     return true;
 }

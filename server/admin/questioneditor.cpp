@@ -1,7 +1,5 @@
 #include "questioneditor.h"
 
-#include "answerremoval.h"
-
 #include "datastore.h"
 
 #include <QSet>
@@ -64,12 +62,13 @@ int QuestionEditor::addBlock(int group, const QString &name)
     QuestionBlock added;
     added.name = name;
     added.id = nextFreeBlockId(m_store.questions());
-    QVector<QuestionBlock> &blocks = m_store.questions()[group].blocks;
+    QuestionStore questions = m_store.questions();
+    QVector<QuestionBlock> &blocks = questions[group].blocks;
     added.ordinal = blocks.size();
     added.active = false;
     added.group = static_cast<quint8>(group);
     blocks.append(added);
-    m_store.writeQuestions();
+    m_store.setQuestions(questions);
     return blocks.size() - 1;
 }
 
@@ -79,10 +78,10 @@ bool QuestionEditor::deleteBlock(int group, int block)
     if (!doomed)
         return false;
     const qint32 blockId = doomed->id;
-    removeAnswersIf(m_store.answers(), [blockId](const Answer &a) { return a.blockId == blockId; });
-    m_store.writeAnswers();
-    m_store.questions()[group].blocks.remove(block);
-    m_store.writeQuestions();
+    m_store.removeAnswers([blockId](const Answer &a) { return a.blockId == blockId; });
+    QuestionStore questions = m_store.questions();
+    questions[group].blocks.remove(block);
+    m_store.setQuestions(questions);
     return true;
 }
 
@@ -116,7 +115,8 @@ bool QuestionEditor::saveBlock(int group, int block, const QVector<Question> &ro
         if (!m_store.checkLength(row.text.size(), QStringLiteral("знаков в тексте вопроса")))
             return false;
     }
-    QuestionBlock &target = m_store.questions()[group].blocks[block];
+    QuestionStore store = m_store.questions();
+    QuestionBlock &target = store[group].blocks[block];
     QVector<Question> &questions = target.questions;
     QVector<bool> kept(questions.size(), false);
     QSet<qint32> handled;
@@ -127,7 +127,7 @@ bool QuestionEditor::saveBlock(int group, int block, const QVector<Question> &ro
             QVector<qint32> open(handled.cbegin(), handled.cend());
             for (const Question &row : rows)
                 open.append(row.id);
-            q.id = nextFreeQuestionId(m_store.questions(), takenQuestionIds(open));
+            q.id = nextFreeQuestionId(store, takenQuestionIds(open));
         }
         handled.insert(q.id);
         const int at = indexOfQuestion(questions, q.id);
@@ -144,7 +144,7 @@ bool QuestionEditor::saveBlock(int group, int block, const QVector<Question> &ro
             questions.remove(i);
     }
     target.active = active;
-    m_store.writeQuestions();
+    m_store.setQuestions(store);
     return true;
 }
 

@@ -8,7 +8,6 @@
 #include <QtDebug>
 
 #include <algorithm>
-#include <utility>
 
 namespace {
 
@@ -97,7 +96,7 @@ QByteArray RequestHandler::login(ClientEntry &entry, const Message &message)
     if (!message.sections.isEmpty() && message.sections.first().type == LoginCredentialsSection)
         credentials = decodeLoginCredentials(message.sections.first().data).value_or(LoginCredentials());
 
-    const AccountMatch match = findLogin(std::as_const(m_store).accounts(), credentials);
+    const AccountMatch match = findLogin(m_store.accounts(), credentials);
     if (match.account && match.account->active) {
         entry.accountId = match.account->id;
         entry.roleCode = roleCodeForKind(match.kind);
@@ -113,7 +112,7 @@ QByteArray RequestHandler::login(ClientEntry &entry, const Message &message)
 QByteArray RequestHandler::takeAnswers(ClientEntry &entry, const Message &message)
 {
     if (!message.sections.isEmpty()) {
-        const StoreIndex index(std::as_const(m_store).questions(), std::as_const(m_store).accounts());
+        const StoreIndex index(m_store.questions(), m_store.accounts());
         // The first section is the batch whatever its type; a connection
         // whose account has been deleted stores nothing, and a batch about
         // someone its author may not rate is dropped whole.
@@ -121,8 +120,10 @@ QByteArray RequestHandler::takeAnswers(ClientEntry &entry, const Message &messag
         if (batch && accountKind(entry, index) >= 0
             && subjectAllowed(entry.roleCode, batch->subject, index)) {
             entry.state = ClientEntry::StoringAnswers;
-            if (m_store.appendAnswers(answersFrom(entry, *batch, index)))
-                m_store.writeAnswers();
+            // A reply tells the client its answers are kept; answers that
+            // a restart would lose get none.
+            if (!m_store.appendAnswers(answersFrom(entry, *batch, index)))
+                return QByteArray();
         }
     }
     return dataReply(entry);
@@ -167,7 +168,7 @@ QVector<Answer> RequestHandler::answersFrom(const ClientEntry &entry, const Answ
 QByteArray RequestHandler::dataReply(ClientEntry &entry)
 {
     entry.state = ClientEntry::LoggedIn;
-    const StoreIndex index(std::as_const(m_store).questions(), std::as_const(m_store).accounts());
+    const StoreIndex index(m_store.questions(), m_store.accounts());
     const int kind = accountKind(entry, index);
 
     Message reply;
@@ -206,13 +207,13 @@ QVector<QuestionBlock> RequestHandler::blockList(const Account &account, int kin
     QSet<qint32> answered;
     if (isTeacherKind(kind)) {
         const QDate seasonStart = m_store.seasonStart();
-        for (const Answer &answer : std::as_const(m_store).answers()) {
+        for (const Answer &answer : m_store.answers()) {
             if (answer.authorId == account.id && inCurrentSeason(answer.date, seasonStart))
                 answered.insert(answer.blockId);
         }
     }
 
-    const QuestionStore &groups = std::as_const(m_store).questions();
+    const QuestionStore &groups = m_store.questions();
     QVector<QuestionBlock> blocks;
     for (int g = 0; g < qMin(2, groups.size()); ++g) {
         if ((g == 0 && kind == SchoolTeacherKind) || (g == 1 && kind == TeacherDoKind))
@@ -249,11 +250,9 @@ QVector<Answer> RequestHandler::answerList(const Account &account, int kind, con
     const auto vanished = [&](const Answer &answer) {
         return chosen(answer) && answer.subjectId >= 0 && !index.account(answer.subjectId);
     };
-    const AnswerStore &stored = std::as_const(m_store).answers();
-    if (std::any_of(stored.begin(), stored.end(), vanished)) {
-        AnswerStore &answers = m_store.answers();
-        answers.erase(std::remove_if(answers.begin(), answers.end(), vanished), answers.end());
-    }
+    const AnswerStore &stored = m_store.answers();
+    if (std::any_of(stored.begin(), stored.end(), vanished))
+        m_store.forgetAnswers(vanished);
 
     sent.reserve(kind == ExpertKind ? stored.size() : 0);
     for (const Answer &answer : stored) {
@@ -276,7 +275,7 @@ QVector<TeacherEntry> RequestHandler::teacherProgress(qint32 expertId) const
     const QDate seasonStart = m_store.seasonStart();
     QHash<qint32, QVector<qint32>> answered;
     QSet<QPair<qint32, qint32>> seen;
-    for (const Answer &answer : std::as_const(m_store).answers()) {
+    for (const Answer &answer : m_store.answers()) {
         if (answer.authorId != expertId || !inCurrentSeason(answer.date, seasonStart))
             continue;
         const QPair<qint32, qint32> key(answer.subjectId, answer.blockId);
@@ -286,7 +285,7 @@ QVector<TeacherEntry> RequestHandler::teacherProgress(qint32 expertId) const
         answered[answer.subjectId].append(answer.blockId);
     }
 
-    const AccountStore &accounts = std::as_const(m_store).accounts();
+    const AccountStore &accounts = m_store.accounts();
     QVector<TeacherEntry> entries;
     for (int kind : {int(TeacherDoKind), int(SchoolTeacherKind)}) {
         if (kind >= accounts.size())

@@ -9,6 +9,8 @@
 #include <QSaveFile>
 #include <QtDebug>
 
+#include <algorithm>
+
 namespace {
 
 QString shown(const QString &path)
@@ -20,7 +22,7 @@ QString shown(const QString &path)
 
 DataStore::DataStore(const QString &folder, QObject *parent)
     : QObject(parent)
-    , m_folder(folder.isEmpty() ? defaultFolder() : folder)
+    , m_folder(folder)
 {
 }
 
@@ -54,8 +56,7 @@ void DataStore::load()
     QDir().mkpath(m_folder);
 
     m_questions = loadFile(questionsPath(), decodeGroupList).value_or(QuestionStore());
-    if (m_questions.size() < MinGroupCount)
-        m_questions.resize(MinGroupCount);
+    padGroups();
 
     m_accounts = loadFile(accountsPath(), decodeAccountTable).value_or(AccountStore());
     m_accounts.resize(AccountKindCount);
@@ -122,11 +123,9 @@ bool DataStore::writeAccounts()
     return writeFile(accountsPath(), encodeAccountTable(m_accounts));
 }
 
-bool DataStore::writeAnswers()
+bool DataStore::writeAnswers(OnFailure onFailure)
 {
-    const bool written = writeFile(answersPath(), encodeAnswerList(m_answers));
-    emit answersWritten();
-    return written;
+    return writeFile(answersPath(), encodeAnswerList(m_answers), onFailure);
 }
 
 bool DataStore::writeSettings()
@@ -136,7 +135,7 @@ bool DataStore::writeSettings()
 
 // Writes beside the file and renames over it, so that a failure at any
 // point leaves the previous content whole.
-bool DataStore::writeFile(const QString &path, const std::optional<QByteArray> &bytes)
+bool DataStore::writeFile(const QString &path, const std::optional<QByteArray> &bytes, OnFailure onFailure)
 {
     QString reason;
     if (!bytes) {
@@ -157,18 +156,102 @@ bool DataStore::writeFile(const QString &path, const std::optional<QByteArray> &
             return true;
         }
     }
-    warn(tr("Не удалось записать файл данных «%1»: %2. Изменения остаются в памяти сервера "
-            "и будут записаны при следующем изменении.")
-             .arg(shown(path), reason));
+    const QString outcome = onFailure == OnFailure::ChangeKept
+        ? tr("Изменения остаются в памяти сервера и будут записаны при следующем изменении.")
+        : tr("Присланные клиентом ответы не сохранены, и клиент не получил подтверждения.");
+    warn(tr("Не удалось записать файл данных «%1»: %2. %3").arg(shown(path), reason, outcome));
     return false;
+}
+
+void DataStore::padGroups()
+{
+    if (m_questions.size() < MinGroupCount)
+        m_questions.resize(MinGroupCount);
+}
+
+bool DataStore::setQuestions(const QuestionStore &questions)
+{
+    m_questions = questions;
+    padGroups();
+    return writeQuestions();
+}
+
+bool DataStore::hasAccount(int kind, int index) const
+{
+    return kind >= 0 && kind < m_accounts.size() && index >= 0 && index < m_accounts.at(kind).size();
+}
+
+bool DataStore::addAccount(int kind, const Account &account)
+{
+    if (kind < 0 || kind >= m_accounts.size())
+        return false;
+    m_accounts[kind].append(account);
+    return writeAccounts();
+}
+
+bool DataStore::updateAccount(int kind, int index, const Account &account)
+{
+    if (!hasAccount(kind, index))
+        return false;
+    m_accounts[kind][index] = account;
+    return writeAccounts();
+}
+
+bool DataStore::removeAccount(int kind, int index)
+{
+    if (!hasAccount(kind, index))
+        return false;
+    const qint32 id = m_accounts.at(kind).at(index).id;
+    m_accounts[kind].remove(index);
+    const bool written = writeAccounts();
+    emit accountRemoved(id);
+    return written;
 }
 
 bool DataStore::appendAnswers(const QVector<Answer> &answers)
 {
     if (!checkRoom(m_answers.size(), answers.size(), tr("ответов")))
         return false;
+    const int before = m_answers.size();
     m_answers += answers;
+    if (!writeAnswers(OnFailure::IntakeUndone)) {
+        m_answers.resize(before);
+        return false;
+    }
+    emit answersWritten();
     return true;
+}
+
+int DataStore::removeAnswers(const std::function<bool(const Answer &)> &doomed)
+{
+    const int before = m_answers.size();
+    forgetAnswers(doomed);
+    writeAnswers();
+    emit answersWritten();
+    return before - m_answers.size();
+}
+
+bool DataStore::removeAnswerAt(int index)
+{
+    if (index < 0 || index >= m_answers.size())
+        return false;
+    m_answers.remove(index);
+    writeAnswers();
+    emit answersWritten();
+    return true;
+}
+
+// The store gives back the memory it no longer needs.
+void DataStore::forgetAnswers(const std::function<bool(const Answer &)> &doomed)
+{
+    m_answers.erase(std::remove_if(m_answers.begin(), m_answers.end(), doomed), m_answers.end());
+    m_answers.squeeze();
+}
+
+bool DataStore::setSeasonStart(const QDate &date)
+{
+    m_seasonStart = date;
+    return writeSettings();
 }
 
 bool DataStore::checkRoom(int count, int adding, const QString &what)
@@ -177,16 +260,6 @@ bool DataStore::checkRoom(int count, int adding, const QString &what)
         return true;
     warn(tr("Изменение не принято: %1 не может быть больше 65 535.").arg(what));
     return false;
-}
-
-bool DataStore::removeAccount(int kind, int index)
-{
-    if (kind < 0 || kind >= m_accounts.size() || index < 0 || index >= m_accounts.at(kind).size())
-        return false;
-    const qint32 id = m_accounts.at(kind).at(index).id;
-    m_accounts[kind].remove(index);
-    emit accountRemoved(id);
-    return true;
 }
 
 void DataStore::warn(const QString &text)

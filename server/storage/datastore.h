@@ -7,13 +7,17 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // The server's four stores and their data files in one folder: the question
 // store ("questions_file.bin"), the account store ("users_file.bin"), the
 // answer store ("answer_file.bin") and the season start ("setting.ini").
-// Memory is the master copy: the files are read once by load() and each is
-// rewritten whole after every change of its store.
+// Memory is the master copy: the files are read once by load(), and every
+// change goes through this class, which rewrites the whole file of the store
+// it changed (atomically, QSaveFile) before it returns. A write that fails
+// keeps the old file, emits warning() and keeps the change in memory, so the
+// next write of that file stores it; only answer intake is undone instead.
 class DataStore : public QObject
 {
     Q_OBJECT
@@ -21,9 +25,9 @@ class DataStore : public QObject
 public:
     static constexpr int MaxListCount = 0xFFFF;
 
-    // `folder` empty means QDir::tempPath() + "/School".
-    explicit DataStore(const QString &folder = QString(), QObject *parent = nullptr);
+    explicit DataStore(const QString &folder, QObject *parent = nullptr);
 
+    // QDir::tempPath() + "/School", the folder of the server program.
     static QString defaultFolder();
     QString folder() const { return m_folder; }
     QString questionsPath() const;
@@ -43,29 +47,45 @@ public:
     // at its end.
     void load();
 
-    QuestionStore &questions() { return m_questions; }
     const QuestionStore &questions() const { return m_questions; }
-    AccountStore &accounts() { return m_accounts; }
     const AccountStore &accounts() const { return m_accounts; }
-    AnswerStore &answers() { return m_answers; }
     const AnswerStore &answers() const { return m_answers; }
     QDate seasonStart() const { return m_seasonStart; }
-    void setSeasonStart(const QDate &date) { m_seasonStart = date; }
 
-    // Rewrite one file from its store, atomically (QSaveFile). A failure
-    // keeps the file as it was, emits warning() and returns false; the store
-    // in memory is kept either way, so the next write tries again.
-    // writeAnswers() emits answersWritten() afterwards, whether or not the
-    // write succeeded.
-    bool writeQuestions();
-    bool writeAccounts();
-    bool writeAnswers();
-    bool writeSettings();
+    // Replaces the question store (padded to three groups like a loaded
+    // one) and writes the questions file. True when the file was written.
+    bool setQuestions(const QuestionStore &questions);
 
-    // Appends answers to the answer store unless the store would then hold
-    // more answers than the file format can count; then nothing is appended,
-    // warning() is emitted and false is returned.
+    // Account changes write the accounts file. Each returns false and
+    // changes nothing when there is no such kind or account, and false
+    // when the file could not be written.
+    bool addAccount(int kind, const Account &account);
+    bool updateAccount(int kind, int index, const Account &account);
+    // Also emits accountRemoved() with the account's id. Accounts are
+    // deleted only through here, so that no connection logged in with that
+    // id lives on as whoever gets the id next.
+    bool removeAccount(int kind, int index);
+
+    // Answer intake: appends `answers` and writes the answers file, then
+    // emits answersWritten(). When the store would hold more answers than
+    // the file format can count, or the file cannot be written, memory is
+    // left as it was, warning() is emitted and false is returned, so that
+    // true means the answers survive a restart.
     bool appendAnswers(const QVector<Answer> &answers);
+    // Removes the answers matching `doomed` (the others keep their order),
+    // writes the answers file and emits answersWritten(), even when none
+    // matched. Returns how many went.
+    int removeAnswers(const std::function<bool(const Answer &)> &doomed);
+    // The same for the answer at `index`; false when there is none.
+    bool removeAnswerAt(int index);
+    // Removes the matching answers from memory only: the answers file
+    // keeps them until its next write and no answersWritten() is emitted.
+    // For answers every reply leaves out anyway, so that building a reply
+    // never rewrites the file.
+    void forgetAnswers(const std::function<bool(const Answer &)> &doomed);
+
+    // Sets the season start and writes the settings file.
+    bool setSeasonStart(const QDate &date);
 
     // For the editors, before a change that adds `adding` records to a list
     // that holds `count`: true when the file format can still count them;
@@ -76,14 +96,9 @@ public:
     // the format counts like a list.
     bool checkLength(int length, const QString &what) { return checkRoom(0, length, what); }
 
-    // Removes account `index` of `kind` from the account store (the caller
-    // writes the file) and emits accountRemoved() with its id. Accounts are
-    // deleted only through here, so that no connection logged in with that
-    // id lives on as whoever gets the id next. False when there is no such
-    // account.
-    bool removeAccount(int kind, int index);
-
 signals:
+    // After each write of the answers file, whether or not it succeeded;
+    // not after an intake that was undone, which left nothing changed.
     void answersWritten();
     void accountRemoved(qint32 id);
     // A Russian text for the administrator: a write that failed, a damaged
@@ -97,7 +112,17 @@ private:
     template<typename T>
     std::optional<T> loadFile(const QString &path, std::optional<T> (*decode)(const QByteArray &));
     void setAside(const QString &path);
-    bool writeFile(const QString &path, const std::optional<QByteArray> &bytes);
+    void padGroups();
+    bool hasAccount(int kind, int index) const;
+    // What a failed write means for the change that asked for it, as the
+    // warning tells the administrator.
+    enum class OnFailure { ChangeKept, IntakeUndone };
+    bool writeQuestions();
+    bool writeAccounts();
+    bool writeAnswers(OnFailure onFailure = OnFailure::ChangeKept);
+    bool writeSettings();
+    bool writeFile(const QString &path, const std::optional<QByteArray> &bytes,
+                   OnFailure onFailure = OnFailure::ChangeKept);
     void warn(const QString &text);
 
     QString m_folder;

@@ -188,10 +188,14 @@ private slots:
     void helpOpensTheDocument();
     void exportResult_data();
     void exportResult();
+
+private:
+    OwnSettingsStore m_settings;
 };
 
 void TestClient::init()
 {
+    QVERIFY(m_settings.isValid());
     QSettings(QStringLiteral("School"), QStringLiteral("Client")).clear();
 }
 

@@ -45,6 +45,7 @@ private slots:
 private:
     void logIn(Client &client, const QString &login, const QString &password);
 
+    OwnSettingsStore m_settings;
     QTemporaryDir *m_dir = nullptr;
     DataStore *m_store = nullptr;
     ConnectionServer *m_server = nullptr;
@@ -52,24 +53,23 @@ private:
 
 void TestClientEndToEnd::init()
 {
+    QVERIFY(m_settings.isValid());
     m_dir = new QTemporaryDir;
     QVERIFY(m_dir->isValid());
     m_store = new DataStore(m_dir->path());
     m_store->load();
 
-    QuestionStore &questions = m_store->questions();
+    QuestionStore questions = m_store->questions();
     questions[0].blocks = {makeBlock(ClubsBlock, QStringLiteral("Кружки"), 0,
                                      {makeQuestion(100, QStringLiteral("Занятия интересны?"), 1, 5),
                                       makeQuestion(101, QStringLiteral("Дети занимаются охотно?"), 0, 10)})};
     questions[1].blocks = {makeBlock(LessonsBlock, QStringLiteral("Уроки"), 1,
                                      {makeQuestion(200, QStringLiteral("Объясняет понятно?"), -2, 2)})};
-    AccountStore &accounts = m_store->accounts();
-    accounts[TeacherDoKind] = {makeAccount(Ivanova, QStringLiteral("Иванова"), "p1", true, 1)};
-    accounts[ExpertKind] = {makeAccount(Smirnov, QStringLiteral("Смирнов"), "p2", true, 2)};
-    accounts[ParentKind] = {makeAccount(Parent, QStringLiteral("Родитель"), "p3", true, 0)};
-    accounts[SchoolTeacherKind] = {makeAccount(Petrov, QStringLiteral("Петров"), "p4", true, 5)};
-    QVERIFY(m_store->writeQuestions());
-    QVERIFY(m_store->writeAccounts());
+    QVERIFY(m_store->setQuestions(questions));
+    QVERIFY(m_store->addAccount(TeacherDoKind, makeAccount(Ivanova, QStringLiteral("Иванова"), "p1", true, 1)));
+    QVERIFY(m_store->addAccount(ExpertKind, makeAccount(Smirnov, QStringLiteral("Смирнов"), "p2", true, 2)));
+    QVERIFY(m_store->addAccount(ParentKind, makeAccount(Parent, QStringLiteral("Родитель"), "p3", true, 0)));
+    QVERIFY(m_store->addAccount(SchoolTeacherKind, makeAccount(Petrov, QStringLiteral("Петров"), "p4", true, 5)));
 
     m_server = new ConnectionServer(m_store, 0);
     QVERIFY2(m_server->listen(), qPrintable(m_server->errorString()));
@@ -155,8 +155,12 @@ void TestClientEndToEnd::ratingReachesTheServer()
 
     const QList<QuestTestUnit *> units = child<QWidget>(&client, "w_for_units")->findChildren<QuestTestUnit *>();
     QCOMPARE(units.size(), values.size());
-    for (int i = 0; i < units.size(); ++i)
+    // The server's reply rebuilds the cards, so their questions are noted now.
+    QVector<qint32> questionIds;
+    for (int i = 0; i < units.size(); ++i) {
         units.at(i)->findChild<QSpinBox *>(QStringLiteral("sb_type1"))->setValue(values.at(i));
+        questionIds.append(units.at(i)->answer().id);
+    }
 
     QString confirmation;
     closeNextMessageBox(&confirmation);
@@ -168,7 +172,7 @@ void TestClientEndToEnd::ratingReachesTheServer()
     const qint32 blockId = block == QStringLiteral("Уроки") ? LessonsBlock : ClubsBlock;
     for (int i = 0; i < values.size(); ++i) {
         const Answer &stored = m_store->answers().at(i);
-        QCOMPARE(stored.questionId, units.at(i)->answer().id);
+        QCOMPARE(stored.questionId, questionIds.at(i));
         QCOMPARE(stored.blockId, blockId);
         QCOMPARE(int(stored.value), values.at(i));
         QCOMPARE(stored.authorId, author);

@@ -8,6 +8,8 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QMessageBox>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <functional>
@@ -67,5 +69,20 @@ inline QTimer *closeNextMessageBox(QString *text)
         static_cast<QDialog *>(modal)->done(0);
     });
 }
+
+// Points the per-user settings store of the test process (the client's
+// "Temp" key, the file dialog's history) at a temporary folder of its own,
+// so that no test reads or writes the user's settings. Held by the test
+// object, it is in place before the first test function runs. Qt has no
+// such switch where the store is not a file (the Windows registry).
+class OwnSettingsStore
+{
+public:
+    OwnSettingsStore() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path()); }
+    bool isValid() const { return m_dir.isValid(); }
+
+private:
+    QTemporaryDir m_dir;
+};
 
 #endif // TST_CLIENTHELPERS_H

@@ -14,10 +14,12 @@
 namespace {
 
 // The child's leaks are not what these tests look at; a leak report would
-// change its exit status.
-QProcessEnvironment childEnvironment()
+// change its exit status. Its settings store is a folder in `dir`, never
+// the user's.
+QProcessEnvironment childEnvironment(const QTemporaryDir &dir)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
     const QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
     env.insert(QStringLiteral("ASAN_OPTIONS"),
                (asan.isEmpty() ? QString() : asan + QLatin1Char(':')) + QStringLiteral("detect_leaks=0"));
@@ -84,7 +86,7 @@ void TestClientProcess::lastRefusalEndsWithStatusOne()
     QVERIFY(dir.isValid());
     writeAddressFile(dir, addressLine);
     QProcess client;
-    client.setProcessEnvironment(childEnvironment());
+    client.setProcessEnvironment(childEnvironment(dir));
     client.setWorkingDirectory(dir.path());
     client.start(QStringLiteral(CLIENT_BINARY), QStringList());
     QVERIFY(client.waitForStarted());
@@ -130,13 +132,12 @@ void TestClientProcess::cancellingEndsWithStatusOne()
     QVERIFY(server.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)), 10000);
 
-    QProcessEnvironment env = childEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), displayName);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-
     // No address file: no connection, the login window waits.
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
+    QProcessEnvironment env = childEnvironment(dir);
+    env.insert(QStringLiteral("DISPLAY"), displayName);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     QProcess client;
     client.setProcessEnvironment(env);
     client.setWorkingDirectory(dir.path());

@@ -125,7 +125,7 @@ void tst_AccountLogic::editKeepsOtherFields()
     Account before = store().accounts().at(ExpertKind).at(0);
     before.note = QStringLiteral("старое");
     before.reserved = 11;
-    store().accounts()[ExpertKind][0] = before;
+    QVERIFY(store().updateAccount(ExpertKind, 0, before));
     Account entered;
     entered.name = QStringLiteral("Смирнова");
     entered.password = "ffee00";
@@ -232,7 +232,7 @@ void tst_AccountLogic::apply()
     QFETCH(QByteArray, expectedPassword);
     // A second expert of the same name: only the first one is changed.
     Account twin = makeAccount(8, QStringLiteral("Смирнов"), "twin");
-    store().accounts()[ExpertKind].append(twin);
+    QVERIFY(store().addAccount(ExpertKind, twin));
 
     QCOMPARE(AccountLogic(store()).apply(ExpertKind, name, password, found, QStringLiteral("Инфо")),
              found);
@@ -255,8 +255,9 @@ void tst_AccountLogic::removeTellsConnections()
 
 void tst_AccountLogic::fullKindRefusesAccount()
 {
-    store().accounts()[ParentKind].fill(makeAccount(3, QStringLiteral("Родитель"), "p3"),
-                                        DataStore::MaxListCount);
+    AccountStore accounts = store().accounts();
+    accounts[ParentKind].fill(makeAccount(3, QStringLiteral("Родитель"), "p3"), DataStore::MaxListCount);
+    QVERIFY(loadStores(store(), store().questions(), accounts));
     QSignalSpy warnings(&store(), &DataStore::warning);
     const QByteArray file = fileBytes(store().accountsPath());
     Account entered;

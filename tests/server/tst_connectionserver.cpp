@@ -101,7 +101,7 @@ void tst_ConnectionServer::init()
     m_dir.reset(new QTemporaryDir);
     QVERIFY(m_dir->isValid());
     m_store.reset(new DataStore(m_dir->path()));
-    loadSchool(*m_store);
+    QVERIFY(loadSchool(*m_store));
     m_server.reset(new ConnectionServer(m_store.data(), 0));
     QVERIFY(m_server->listen());
 }
@@ -204,10 +204,11 @@ void tst_ConnectionServer::repliesByKind()
     QFETCH(int, answers);
 
     const QDate today = QDate::currentDate();
-    m_store->answers() = {makeAnswer(GoalQuestion, LessonBlock, TeacherDo, TeacherDo, today),
-                          makeAnswer(PlanQuestion, ClassBlock, SchoolTeacher, SchoolTeacher, today.addDays(-400), 0, 1),
-                          makeAnswer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, today, 0, 1)};
-    m_store->setSeasonStart(today.addDays(-30));
+    QVERIFY(m_store->appendAnswers(
+        {makeAnswer(GoalQuestion, LessonBlock, TeacherDo, TeacherDo, today),
+         makeAnswer(PlanQuestion, ClassBlock, SchoolTeacher, SchoolTeacher, today.addDays(-400), 0, 1),
+         makeAnswer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, today, 0, 1)}));
+    QVERIFY(m_store->setSeasonStart(today.addDays(-30)));
 
     std::unique_ptr<TestClient> client = connectedClient();
     QVERIFY(client);
@@ -231,6 +232,8 @@ void tst_ConnectionServer::expertSession()
     std::unique_ptr<TestClient> client = loggedInClient(QStringLiteral("Смирнов"), "p2");
     QVERIFY(client);
     QSignalSpy written(m_store.data(), &DataStore::answersWritten);
+    const QByteArray questionsFile = fileBytes(m_store->questionsPath());
+    const QByteArray accountsFile = fileBytes(m_store->accountsPath());
 
     client->send(submission(SchoolTeacher, {{PlanQuestion, ClassBlock, -1}}));
     std::optional<Message> reply = client->reply();
@@ -250,7 +253,11 @@ void tst_ConnectionServer::expertSession()
     QCOMPARE(written.count(), 1);
     QCOMPARE(fileBytes(m_store->answersPath()), encodeAnswerList({stored}).value());
     // Only the answers file was written.
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("answer_file.bin")});
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
+             QStringList({QStringLiteral("answer_file.bin"), QStringLiteral("questions_file.bin"),
+                          QStringLiteral("users_file.bin")}));
+    QCOMPARE(fileBytes(m_store->questionsPath()), questionsFile);
+    QCOMPARE(fileBytes(m_store->accountsPath()), accountsFile);
 
     Answer shown = stored;
     shown.questionText = QStringLiteral("План урока");
@@ -454,7 +461,7 @@ void tst_ConnectionServer::deletedAccountsIdReused()
 
     // Id 0, the one a new account takes first; a waiting client's entry
     // holds account id 0 too before it logs in.
-    m_store->accounts()[ExpertKind].append(makeAccount(0, QStringLiteral("Новиков"), "p0"));
+    QVERIFY(m_store->addAccount(ExpertKind, makeAccount(0, QStringLiteral("Новиков"), "p0")));
     std::unique_ptr<TestClient> deleted = loggedInClient(QStringLiteral("Новиков"), "p0");
     std::unique_ptr<TestClient> other = loggedInClient(QStringLiteral("Смирнов"), "p2");
     std::unique_ptr<TestClient> waiting = connectedClient();
@@ -466,7 +473,7 @@ void tst_ConnectionServer::deletedAccountsIdReused()
     QCOMPARE(removed.first().first().value<qint32>(), 0);
     const qint32 reused = nextFreeAccountId(m_store->accounts());
     QCOMPARE(reused, 0);
-    m_store->accounts()[ExpertKind].append(makeAccount(reused, QStringLiteral("Орлов"), "p9"));
+    QVERIFY(m_store->addAccount(ExpertKind, makeAccount(reused, QStringLiteral("Орлов"), "p9")));
 
     QSignalSpy written(m_store.data(), &DataStore::answersWritten);
     deleted->send(message);

@@ -10,7 +10,10 @@
 #include "recordbuilders.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+
+#include <optional>
 
 namespace fixtures {
 
@@ -56,22 +59,6 @@ inline AccountStore schoolAccounts()
             {makeAccount(SchoolTeacher, QStringLiteral("Петров"), "p4")}};
 }
 
-// The school's questions and accounts; no answers, no season.
-inline void fillSchool(DataStore &store)
-{
-    store.questions() = schoolQuestions();
-    store.accounts() = schoolAccounts();
-    store.answers().clear();
-    store.setSeasonStart(QDate());
-}
-
-// The school in a store whose folder load() has just made.
-inline void loadSchool(DataStore &store)
-{
-    store.load();
-    fillSchool(store);
-}
-
 inline QByteArray loginRequest(const QString &login, const QByteArray &password)
 {
     return packMessage(Message::single(LoginCredentialsSection,
@@ -106,6 +93,27 @@ inline bool putFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Gives `store` these questions and accounts the way a restart would: as
+// its data files, then loaded. The answers and settings files are left as
+// they are (none in a fresh folder: no answers, no season).
+inline bool loadStores(DataStore &store, const QuestionStore &questions, const AccountStore &accounts)
+{
+    const std::optional<QByteArray> questionBytes = encodeGroupList(questions);
+    const std::optional<QByteArray> accountBytes = encodeAccountTable(accounts);
+    if (!QDir().mkpath(store.folder()) || !questionBytes || !accountBytes
+        || !putFile(store.questionsPath(), *questionBytes) || !putFile(store.accountsPath(), *accountBytes)) {
+        return false;
+    }
+    store.load();
+    return true;
+}
+
+// The school in a store whose folder holds nothing else.
+inline bool loadSchool(DataStore &store)
+{
+    return loadStores(store, schoolQuestions(), schoolAccounts());
 }
 
 } // namespace fixtures

@@ -15,17 +15,19 @@ namespace {
 
 enum DataFile { QuestionsFile, AccountsFile, AnswersFile, SettingsFile };
 
-bool writeFile(DataStore &store, int file)
+// Rewrites one data file through changes that leave its store as it was.
+bool rewrite(DataStore &store, int file)
 {
     switch (file) {
     case QuestionsFile:
-        return store.writeQuestions();
+        return store.setQuestions(store.questions());
     case AccountsFile:
-        return store.writeAccounts();
+        return store.addAccount(ParentKind, Account())
+            && store.removeAccount(ParentKind, store.accounts().at(ParentKind).size() - 1);
     case AnswersFile:
-        return store.writeAnswers();
+        return store.appendAnswers({});
     default:
-        return store.writeSettings();
+        return store.setSeasonStart(store.seasonStart());
     }
 }
 
@@ -39,7 +41,7 @@ QString filePath(const DataStore &store, int file)
 void writeAll(DataStore &store)
 {
     for (int file = QuestionsFile; file <= SettingsFile; ++file)
-        QVERIFY(writeFile(store, file));
+        QVERIFY(rewrite(store, file));
 }
 
 QStringList damagedCopies(const QString &folder)
@@ -95,11 +97,12 @@ private slots:
     void damagedFileSetAside_data();
     void damagedFileSetAside();
     void damagedTwiceKeepsBothCopies();
-    void writeOverDirectoryFails();
+    void failedWriteKeepsChangeInMemory();
     void writeOnFullDiskKeepsOldFile_data();
     void writeOnFullDiskKeepsOldFile();
     void overlongTextIsNotWritten();
-    void appendBeyondLimitRefused();
+    void appendRefused_data();
+    void appendRefused();
     void checkRoom();
     void checkLength();
     void fewGroupsPadded_data();
@@ -121,8 +124,7 @@ void tst_DataStore::init()
 void tst_DataStore::defaultFolderIsSchoolInTemp()
 {
     QCOMPARE(DataStore::defaultFolder(), QDir::tempPath() + QStringLiteral("/School"));
-    DataStore store;
-    QCOMPARE(store.folder(), DataStore::defaultFolder());
+    const DataStore store(DataStore::defaultFolder());
     QCOMPARE(store.questionsPath(), DataStore::defaultFolder() + QStringLiteral("/questions_file.bin"));
     QCOMPARE(store.accountsPath(), DataStore::defaultFolder() + QStringLiteral("/users_file.bin"));
     QCOMPARE(store.answersPath(), DataStore::defaultFolder() + QStringLiteral("/answer_file.bin"));
@@ -164,7 +166,7 @@ void tst_DataStore::emptyStoreBytes()
 
     DataStore store(m_folder);
     store.load();
-    QVERIFY(writeFile(store, file));
+    QVERIFY(rewrite(store, file));
     QCOMPARE(fileBytes(filePath(store, file)), bytes);
 }
 
@@ -172,8 +174,7 @@ void tst_DataStore::seasonStartBytes()
 {
     DataStore store(m_folder);
     store.load();
-    store.setSeasonStart(QDate(2000, 1, 1));
-    QVERIFY(store.writeSettings());
+    QVERIFY(store.setSeasonStart(QDate(2000, 1, 1)));
     // Julian day 2451545, little-endian, 64 bits.
     QCOMPARE(fileBytes(store.settingsPath()), QByteArray::fromHex("5968250000000000"));
 
@@ -189,8 +190,7 @@ void tst_DataStore::accountTableBytes()
     Account a = makeAccount(7, QStringLiteral("Ая"), "ab");
     a.kindCode = 2;
     a.information = QStringLiteral("x");
-    store.accounts()[ExpertKind].append(a);
-    QVERIFY(store.writeAccounts());
+    QVERIFY(store.addAccount(ExpertKind, a));
 
     const QByteArray expected = QByteArray::fromHex(
         "0400"                 // four kinds
@@ -215,8 +215,7 @@ void tst_DataStore::answerListBytes()
     Answer a = makeAnswer(100, 10, 2, 4, QDate(2000, 1, 1), -1, 1);
     a.minValue = -2;
     a.authorName = QStringLiteral("Я");
-    store.answers().append(a);
-    QVERIFY(store.writeAnswers());
+    QVERIFY(store.appendAnswers({a}));
 
     const QByteArray expected = QByteArray::fromHex(
         "0100"              // one answer
@@ -239,28 +238,29 @@ void tst_DataStore::groupListBytes()
     DataStore store(m_folder);
     store.load();
     QuestionBlock b = makeBlock(0, QStringLiteral("Б"), 0, {makeQuestion(1, QStringLiteral("abc"), 0, 5)});
-    store.questions() = {QuestionGroup{QString(), -1, {b}}};
-    QVERIFY(store.writeQuestions());
+    QVERIFY(store.setQuestions({QuestionGroup{QString(), -1, {b}}}));
 
     const QByteArray expected = QByteArray::fromHex(
-        "0100"                       // one group
+        "0300"                       // three groups: the one set, two blank ones added
         "0000" "ffffffff" "0100"     // name, id, one block
         "0100" "1104"                // block name
         "00000000" "00000000"        // id, ordinal
         "01" "00" "0100"             // active, group, one question
         "0300" "610062006300"        // text
         "01000000" "01"              // id, active
-        "0500" "0000" "0000");       // maxValue, minValue, reserved
+        "0500" "0000" "0000"         // maxValue, minValue, reserved
+        "0000ffffffff0000" "0000ffffffff0000");
     QCOMPARE(fileBytes(store.questionsPath()), expected);
 }
 
 void tst_DataStore::roundTrip()
 {
     DataStore store(m_folder);
-    loadSchool(store);
-    store.answers() = {makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2), 4),
-                       makeAnswer(PlanQuestion, ClassBlock, SchoolTeacher, SchoolTeacher, QDate(2024, 9, 3), -2, 1)};
-    store.setSeasonStart(QDate(2024, 9, 1));
+    QVERIFY(loadSchool(store));
+    QVERIFY(store.appendAnswers({makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2), 4),
+                                 makeAnswer(PlanQuestion, ClassBlock, SchoolTeacher, SchoolTeacher,
+                                            QDate(2024, 9, 3), -2, 1)}));
+    QVERIFY(store.setSeasonStart(QDate(2024, 9, 1)));
     writeAll(store);
 
     DataStore reloaded(m_folder);
@@ -321,7 +321,7 @@ void tst_DataStore::onlyChangedFileIsRewritten()
     QFETCH(int, file);
 
     DataStore store(m_folder);
-    loadSchool(store);
+    QVERIFY(loadSchool(store));
     writeAll(store);
     const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6));
     for (int f = QuestionsFile; f <= SettingsFile; ++f) {
@@ -330,7 +330,7 @@ void tst_DataStore::onlyChangedFileIsRewritten()
         QVERIFY(data.setFileTime(old, QFileDevice::FileModificationTime));
     }
 
-    QVERIFY(writeFile(store, file));
+    QVERIFY(rewrite(store, file));
     for (int f = QuestionsFile; f <= SettingsFile; ++f) {
         const QDateTime modified = QFileInfo(filePath(store, f)).lastModified();
         QCOMPARE(modified == old, f != file);
@@ -355,8 +355,8 @@ void tst_DataStore::damagedFileSetAside()
     QFETCH(QByteArray, bytes);
 
     DataStore store(m_folder);
-    loadSchool(store);
-    store.setSeasonStart(QDate(2024, 9, 1));
+    QVERIFY(loadSchool(store));
+    QVERIFY(store.setSeasonStart(QDate(2024, 9, 1)));
     writeAll(store);
     QVERIFY(putFile(filePath(store, file), bytes));
 
@@ -382,7 +382,7 @@ void tst_DataStore::damagedFileSetAside()
     QCOMPARE(reloaded.seasonStart(), file == SettingsFile ? QDate() : store.seasonStart());
 
     // The next write makes a new file and leaves the copy alone.
-    QVERIFY(writeFile(reloaded, file));
+    QVERIFY(rewrite(reloaded, file));
     QVERIFY(QFileInfo::exists(filePath(store, file)));
     QCOMPARE(fileBytes(m_folder + QLatin1Char('/') + copies.first()), bytes);
 }
@@ -405,27 +405,28 @@ void tst_DataStore::damagedTwiceKeepsBothCopies()
     QCOMPARE(contents, QStringList({QStringLiteral("1"), QStringLiteral("22")}));
 }
 
-void tst_DataStore::writeOverDirectoryFails()
+void tst_DataStore::failedWriteKeepsChangeInMemory()
 {
     DataStore store(m_folder);
     store.load();
+    QVERIFY(store.appendAnswers({makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2))}));
+    QVERIFY(QFile::remove(store.answersPath()));
     QVERIFY(QDir().mkpath(store.answersPath()));
-    store.answers().append(makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)));
     QSignalSpy warnings(&store, &DataStore::warning);
     QSignalSpy written(&store, &DataStore::answersWritten);
 
-    QVERIFY(!store.writeAnswers());
+    QCOMPARE(store.removeAnswers([](const Answer &) { return true; }), 1);
     QCOMPARE(warnings.count(), 1);
     QVERIFY(warnings.first().first().toString().contains(QStringLiteral("answer_file.bin")));
     // The refresh hint follows every write, failed or not.
     QCOMPARE(written.count(), 1);
     QVERIFY(QFileInfo(store.answersPath()).isDir());
-    QCOMPARE(store.answers().size(), 1);
+    QVERIFY(store.answers().isEmpty());
 
-    // Memory kept the answer, so the next write stores it.
+    // Memory kept the change, so the next write stores it.
     QVERIFY(QDir(store.answersPath()).removeRecursively());
-    QVERIFY(store.writeAnswers());
-    QCOMPARE(decodeAnswerList(fileBytes(store.answersPath())).value(), store.answers());
+    QVERIFY(store.appendAnswers({}));
+    QCOMPARE(fileBytes(store.answersPath()), QByteArray::fromHex("0000"));
 }
 
 void tst_DataStore::writeOnFullDiskKeepsOldFile_data()
@@ -441,24 +442,30 @@ void tst_DataStore::writeOnFullDiskKeepsOldFile()
     QFETCH(int, file);
 
     DataStore store(m_folder);
-    loadSchool(store);
+    QVERIFY(loadSchool(store));
     writeAll(store);
     const QByteArray before = fileBytes(filePath(store, file));
-    store.accounts()[ExpertKind].append(makeAccount(6, QStringLiteral("Новый эксперт"), "secret"));
-    store.answers().fill(makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)), 1000);
+    const auto change = [&] {
+        if (file == AccountsFile)
+            return store.addAccount(ExpertKind, makeAccount(6, QStringLiteral("Новый эксперт"), "secret"));
+        return store.appendAnswers(
+            QVector<Answer>(1000, makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2))));
+    };
     QSignalSpy warnings(&store, &DataStore::warning);
 
     {
         FileSizeLimit full(16);
         QVERIFY(full.ok());
-        QVERIFY(!writeFile(store, file));
+        QVERIFY(!change());
     }
     QCOMPARE(warnings.count(), 1);
     QCOMPARE(fileBytes(filePath(store, file)), before);
     // No half-written temporary file is left beside it.
     QCOMPARE(QDir(m_folder).entryList(QDir::Files).size(), 4);
 
-    QVERIFY(writeFile(store, file));
+    // Refused answers are sent again; a refused account stayed in memory
+    // and goes with the next write.
+    QVERIFY(file == AnswersFile ? change() : rewrite(store, file));
     QVERIFY(fileBytes(filePath(store, file)).size() > before.size());
 #else
     QSKIP("needs a per-process file size limit");
@@ -468,37 +475,69 @@ void tst_DataStore::writeOnFullDiskKeepsOldFile()
 void tst_DataStore::overlongTextIsNotWritten()
 {
     DataStore store(m_folder);
-    loadSchool(store);
+    QVERIFY(loadSchool(store));
     writeAll(store);
     const QByteArray before = fileBytes(store.questionsPath());
-    store.questions()[0].blocks[0].questions[0].text = QString(DataStore::MaxListCount + 1, QLatin1Char('a'));
+    QuestionStore questions = store.questions();
+    questions[0].blocks[0].questions[0].text = QString(DataStore::MaxListCount + 1, QLatin1Char('a'));
     QSignalSpy warnings(&store, &DataStore::warning);
 
-    QVERIFY(!store.writeQuestions());
+    QVERIFY(!store.setQuestions(questions));
     QCOMPARE(warnings.count(), 1);
     QCOMPARE(fileBytes(store.questionsPath()), before);
 }
 
-void tst_DataStore::appendBeyondLimitRefused()
+void tst_DataStore::appendRefused_data()
 {
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("refused");  // answers in the refused batch
+    QTest::addColumn<bool>("blocked"); // a folder stands where the answers file belongs
+
+    QTest::newRow("one more than the file can count") << DataStore::MaxListCount - 1 << 2 << false;
+    QTest::newRow("answers file cannot be written") << 1 << 1 << true;
+}
+
+// An intake that cannot reach the file leaves memory as it was, so that
+// the store never holds answers a restart would lose.
+void tst_DataStore::appendRefused()
+{
+    QFETCH(int, stored);
+    QFETCH(int, refused);
+    QFETCH(bool, blocked);
+
     DataStore store(m_folder);
     store.load();
-    store.answers().fill(makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)),
-                         DataStore::MaxListCount - 1);
+    QVERIFY(store.appendAnswers(
+        QVector<Answer>(stored, makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)))));
+    const AnswerStore before = store.answers();
+    const QByteArray file = fileBytes(store.answersPath());
+    if (blocked)
+        QVERIFY(QFile::remove(store.answersPath()) && QDir().mkpath(store.answersPath()));
     QSignalSpy warnings(&store, &DataStore::warning);
+    QSignalSpy written(&store, &DataStore::answersWritten);
     const Answer extra = makeAnswer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, QDate(2024, 9, 3));
 
-    QVERIFY(!store.appendAnswers({extra, extra}));
+    QVERIFY(!store.appendAnswers(QVector<Answer>(refused, extra)));
     QCOMPARE(warnings.count(), 1);
-    QCOMPARE(store.answers().size(), DataStore::MaxListCount - 1);
+    // The warning says the answers are not kept, not that they wait in memory.
+    const QString warning = warnings.first().first().toString();
+    QVERIFY2(warning.contains(blocked ? QStringLiteral("ответы не сохранены") : QStringLiteral("ответов не может")),
+             qPrintable(warning));
+    QCOMPARE(written.count(), 0);
+    QCOMPARE(store.answers(), before);
+    if (blocked) {
+        QVERIFY(QFileInfo(store.answersPath()).isDir());
+        QVERIFY(QDir(store.answersPath()).removeRecursively());
+    } else {
+        QCOMPARE(fileBytes(store.answersPath()), file);
+    }
 
     QVERIFY(store.appendAnswers({extra}));
     QCOMPARE(warnings.count(), 1);
-    QCOMPARE(store.answers().size(), DataStore::MaxListCount);
+    QCOMPARE(written.count(), 1);
+    QCOMPARE(store.answers().size(), stored + 1);
     QCOMPARE(store.answers().last(), extra);
-
-    QVERIFY(store.writeAnswers());
-    QCOMPARE(fileBytes(store.answersPath()).left(2), QByteArray::fromHex("ffff"));
+    QCOMPARE(decodeAnswerList(fileBytes(store.answersPath())).value(), store.answers());
 }
 
 void tst_DataStore::checkRoom()
@@ -566,7 +605,7 @@ void tst_DataStore::fewGroupsPadded()
 void tst_DataStore::removeAccountTellsItsId()
 {
     DataStore store(m_folder);
-    loadSchool(store);
+    QVERIFY(loadSchool(store));
     QSignalSpy removed(&store, &DataStore::accountRemoved);
 
     QVERIFY(store.removeAccount(ExpertKind, 1));
@@ -574,6 +613,7 @@ void tst_DataStore::removeAccountTellsItsId()
     QCOMPARE(removed.first().first().value<qint32>(), qint32(SleepingExpert));
     QCOMPARE(store.accounts().at(ExpertKind).size(), 1);
     QCOMPARE(store.accounts().at(ExpertKind).first().id, qint32(Expert));
+    QCOMPARE(fileBytes(store.accountsPath()), encodeAccountTable(store.accounts()).value());
 
     QVERIFY(!store.removeAccount(ExpertKind, 1));
     QVERIFY(!store.removeAccount(-1, 0));

@@ -146,7 +146,7 @@ void tst_QuestionEditor::newQuestion()
     QFETCH(qint32, expectedId);
     QFETCH(QVector<qint32>, answeredIds);
     for (qint32 id : answeredIds)
-        store().answers().append(makeAnswer(id, LessonBlock, Expert, TeacherDo, QDate(2026, 3, 1)));
+        QVERIFY(store().appendAnswers({makeAnswer(id, LessonBlock, Expert, TeacherDo, QDate(2026, 3, 1))}));
 
     const Question q = QuestionEditor(store()).newQuestion(openIds);
 
@@ -214,7 +214,7 @@ void tst_QuestionEditor::saveGivesRepeatedIdAFreshOne()
     QCOMPARE(saved.at(1).id, 0); // the smallest id nobody holds
 
     // Nor do the answers of a deleted question.
-    store().answers().append(makeAnswer(1, LessonBlock, Expert, TeacherDo, QDate(2026, 3, 1)));
+    QVERIFY(store().appendAnswers({makeAnswer(1, LessonBlock, Expert, TeacherDo, QDate(2026, 3, 1))}));
     QVERIFY(QuestionEditor(store()).saveBlock(0, 0, {goal, twin}, true));
     QCOMPARE(store().questions().at(0).blocks.at(0).questions.at(1).id, 2);
 }
@@ -224,11 +224,13 @@ void tst_QuestionEditor::saveGivesRepeatedIdAFreshOne()
 // it still find it.
 void tst_QuestionEditor::saveKeepsQuestionsWhoseIdsLookLikePositions()
 {
-    QuestionBlock &b = store().questions()[1].blocks[0];
+    QuestionStore questions = store().questions();
+    QuestionBlock &b = questions[1].blocks[0];
     b.questions
         = {makeQuestion(5, QStringLiteral("Пятый"), 0, 5), makeQuestion(0, QStringLiteral("Нулевой"), 0, 5),
            makeQuestion(1, QStringLiteral("Первый"), 0, 5)};
     const QVector<Question> rows = b.questions;
+    QVERIFY(store().setQuestions(questions));
 
     QVERIFY(QuestionEditor(store()).saveBlock(1, 0, rows, true));
 
@@ -277,17 +279,17 @@ void tst_QuestionEditor::differs()
     QCOMPARE(QuestionEditor(store()).differs(0, block, rows, active), expected);
 }
 
-// A damaged or hand-made file may hold fewer groups than the editor offers.
+// Groups the store does not hold: before the first and after the last.
 void tst_QuestionEditor::missingGroup()
 {
-    store().questions().resize(1);
     const QuestionStore before = store().questions();
     const QByteArray file = fileBytes(store().questionsPath());
+    const int past = before.size();
     QuestionEditor editor(store());
 
-    QVERIFY(!editor.hasBlockNamed(1, QStringLiteral("Урок")));
+    QVERIFY(!editor.hasBlockNamed(past, QStringLiteral("Урок")));
     QVERIFY(!editor.hasBlockNamed(-1, QStringLiteral("Урок")));
-    QCOMPARE(editor.addBlock(1, QStringLiteral("Новый")), -1);
+    QCOMPARE(editor.addBlock(past, QStringLiteral("Новый")), -1);
     QCOMPARE(editor.addBlock(-1, QStringLiteral("Новый")), -1);
     QCOMPARE(store().questions(), before);
     QCOMPARE(fileBytes(store().questionsPath()), file);
@@ -295,8 +297,9 @@ void tst_QuestionEditor::missingGroup()
 
 void tst_QuestionEditor::fullGroupRefusesBlock()
 {
-    QuestionBlock filler = store().questions().at(2).blocks.value(0);
-    store().questions()[2].blocks.fill(filler, DataStore::MaxListCount);
+    QuestionStore questions = store().questions();
+    questions[2].blocks.fill(QuestionBlock(), DataStore::MaxListCount);
+    QVERIFY(store().setQuestions(questions));
     const QByteArray file = fileBytes(store().questionsPath());
     QSignalSpy warnings(&store(), &DataStore::warning);
 

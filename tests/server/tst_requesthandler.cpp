@@ -111,7 +111,8 @@ private slots:
     void deletedAccountGetsEmptyReply();
     void orphanedEntryGetsEmptyReply_data();
     void orphanedEntryGetsEmptyReply();
-    void fullStoreRefusesBatch();
+    void unstoredBatchGetsNoReply_data();
+    void unstoredBatchGetsNoReply();
     void replyFollowsIntake();
 
 private:
@@ -127,7 +128,7 @@ void tst_RequestHandler::init()
     m_dir.reset(new QTemporaryDir);
     QVERIFY(m_dir->isValid());
     m_store.reset(new DataStore(m_dir->path()));
-    loadSchool(*m_store);
+    QVERIFY(loadSchool(*m_store));
     m_handler.reset(new RequestHandler(*m_store));
 }
 
@@ -231,8 +232,8 @@ void tst_RequestHandler::firstMatchDecides()
     QFETCH(bool, firstActive);
     QFETCH(bool, accepted);
 
-    m_store->accounts()[TeacherDoKind].append(makeAccount(30, QStringLiteral("Двойник"), "same", firstActive));
-    m_store->accounts()[ExpertKind].append(makeAccount(31, QStringLiteral("Двойник"), "same"));
+    QVERIFY(m_store->addAccount(TeacherDoKind, makeAccount(30, QStringLiteral("Двойник"), "same", firstActive)));
+    QVERIFY(m_store->addAccount(ExpertKind, makeAccount(31, QStringLiteral("Двойник"), "same")));
     const ClientEntry entry = loggedIn(QStringLiteral("Двойник"), "same");
     QCOMPARE(entry.state == ClientEntry::LoggedIn, accepted);
     QCOMPARE(entry.accountId, accepted ? 30 : 0);
@@ -252,10 +253,11 @@ void tst_RequestHandler::unreadableMessageIgnored()
 
 void tst_RequestHandler::teacherReplyBytes()
 {
-    m_store->questions() = {QuestionGroup{QString(), -1, {makeBlock(3, QStringLiteral("B"), 0,
-                                                                     {makeQuestion(7, QStringLiteral("q"), 0, 2)})}},
-                            QuestionGroup()};
-    m_store->accounts() = {{makeAccount(1, QStringLiteral("t"), "p")}, {}, {}, {}};
+    QVERIFY(loadStores(*m_store,
+                       {QuestionGroup{QString(), -1, {makeBlock(3, QStringLiteral("B"), 0,
+                                                                {makeQuestion(7, QStringLiteral("q"), 0, 2)})}},
+                        QuestionGroup()},
+                       {{makeAccount(1, QStringLiteral("t"), "p")}, {}, {}, {}}));
 
     ClientEntry entry;
     const QByteArray reply = m_handler->handle(entry, loginRequest(QStringLiteral("t"), "p"));
@@ -341,8 +343,8 @@ void tst_RequestHandler::seasonRule()
     QFETCH(QDate, seasonStart);
     QFETCH(bool, offered);
 
-    m_store->answers().append(makeAnswer(GoalQuestion, LessonBlock, author, TeacherDo, answered));
-    m_store->setSeasonStart(seasonStart);
+    QVERIFY(m_store->appendAnswers({makeAnswer(GoalQuestion, LessonBlock, author, TeacherDo, answered)}));
+    QVERIFY(m_store->setSeasonStart(seasonStart));
     ClientEntry entry;
     const QVector<qint32> sent = blockIds(blocksIn(m_handler->handle(entry, loginRequest(login, password))));
     QCOMPARE(sent.contains(LessonBlock), offered);
@@ -351,10 +353,10 @@ void tst_RequestHandler::seasonRule()
 void tst_RequestHandler::answerListByKind()
 {
     const QDate day(2024, 9, 2);
-    m_store->answers() = {makeAnswer(GoalQuestion, LessonBlock, TeacherDo, TeacherDo, day),      // self-rating
-                          makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, day),         // about her
-                          makeAnswer(PlanQuestion, ClassBlock, SchoolTeacher, SchoolTeacher, day, 0, 1),
-                          makeAnswer(GoalQuestion, LessonBlock, Parent, TeacherDo, day)};
+    QVERIFY(m_store->appendAnswers({makeAnswer(GoalQuestion, LessonBlock, TeacherDo, TeacherDo, day), // self-rating
+                                    makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, day),    // about her
+                                    makeAnswer(PlanQuestion, ClassBlock, SchoolTeacher, SchoolTeacher, day, 0, 1),
+                                    makeAnswer(GoalQuestion, LessonBlock, Parent, TeacherDo, day)}));
     const AnswerStore stored = m_store->answers();
 
     ClientEntry expert;
@@ -382,7 +384,7 @@ void tst_RequestHandler::answerListByKind()
 void tst_RequestHandler::answerTextsOnlyOnSentCopy()
 {
     const Answer stored = makeAnswer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, QDate(2024, 9, 2), -1, 1);
-    m_store->answers() = {stored};
+    QVERIFY(m_store->appendAnswers({stored}));
 
     ClientEntry entry;
     const QVector<Answer> sent = answersIn(m_handler->handle(entry, loginRequest(QStringLiteral("Смирнов"), "p2")));
@@ -397,8 +399,8 @@ void tst_RequestHandler::answerTextsOnlyOnSentCopy()
 
 void tst_RequestHandler::answerWithoutQuestionLeftOut()
 {
-    m_store->answers() = {makeAnswer(999, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)),
-                          makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2))};
+    QVERIFY(m_store->appendAnswers({makeAnswer(999, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)),
+                                    makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2))}));
     const AnswerStore stored = m_store->answers();
 
     ClientEntry entry;
@@ -413,7 +415,7 @@ void tst_RequestHandler::answerWithoutAuthorKeepsName()
 {
     Answer gone = makeAnswer(GoalQuestion, LessonBlock, 77, TeacherDo, QDate(2024, 9, 2));
     gone.authorName = QStringLiteral("Ушедший эксперт");
-    m_store->answers() = {gone};
+    QVERIFY(m_store->appendAnswers({gone}));
 
     ClientEntry entry;
     const QVector<Answer> sent = answersIn(m_handler->handle(entry, loginRequest(QStringLiteral("Смирнов"), "p2")));
@@ -426,7 +428,8 @@ void tst_RequestHandler::answerWithoutSubjectLeavesStore()
 {
     const Answer kept = makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2));
     const Answer byParent = makeAnswer(PlanQuestion, ClassBlock, Parent, -1, QDate(2024, 9, 3), 0, 1);
-    m_store->answers() = {makeAnswer(GoalQuestion, LessonBlock, Expert, 77, QDate(2024, 9, 2)), kept, byParent};
+    QVERIFY(m_store->appendAnswers({makeAnswer(GoalQuestion, LessonBlock, Expert, 77, QDate(2024, 9, 2)), kept,
+                                    byParent}));
     QSignalSpy written(m_store.data(), &DataStore::answersWritten);
 
     // A teacher's reply chooses only self-ratings and removes nothing.
@@ -442,20 +445,21 @@ void tst_RequestHandler::answerWithoutSubjectLeavesStore()
     QCOMPARE(m_store->answers(), (AnswerStore{kept, byParent}));
     // The file learns of it with its next write.
     QCOMPARE(written.count(), 0);
+    QCOMPARE(decodeAnswerList(fileBytes(m_store->answersPath())).value().size(), 3);
 }
 
 void tst_RequestHandler::teacherProgress()
 {
     const QDate today = QDate::currentDate();
-    m_store->setSeasonStart(today.addDays(-10));
-    m_store->answers() = {
+    QVERIFY(m_store->setSeasonStart(today.addDays(-10)));
+    QVERIFY(m_store->appendAnswers({
         makeAnswer(PlanQuestion, ClassBlock, Expert, TeacherDo, today),
         makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, today),
         makeAnswer(PlanQuestion, ClassBlock, Expert, TeacherDo, today),               // listed once
         makeAnswer(GoalQuestion, LessonBlock, Expert, SchoolTeacher, today.addDays(-11)), // last season
         makeAnswer(GoalQuestion, LessonBlock, SleepingExpert, SchoolTeacher, today),  // another expert
-        makeAnswer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, today, 0, 1)};
-    m_store->accounts()[TeacherDoKind].append(makeAccount(8, QStringLiteral("Орлова"), "p8"));
+        makeAnswer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, today, 0, 1)}));
+    QVERIFY(m_store->addAccount(TeacherDoKind, makeAccount(8, QStringLiteral("Орлова"), "p8")));
 
     ClientEntry entry;
     const QByteArray reply = m_handler->handle(entry, loginRequest(QStringLiteral("Смирнов"), "p2"));
@@ -702,7 +706,7 @@ void tst_RequestHandler::deletedAccountGetsEmptyReply()
     QFETCH(QByteArray, message);
 
     ClientEntry entry = loggedIn(QStringLiteral("Смирнов"), "p2");
-    m_store->accounts()[ExpertKind].removeFirst();
+    QVERIFY(m_store->removeAccount(ExpertKind, 0));
     QSignalSpy written(m_store.data(), &DataStore::answersWritten);
     QCOMPARE(m_handler->handle(entry, message), EmptyDataReply);
     QVERIFY(m_store->answers().isEmpty());
@@ -710,7 +714,7 @@ void tst_RequestHandler::deletedAccountGetsEmptyReply()
 
     // Its id given to an account of another kind does not make the
     // connection that account.
-    m_store->accounts()[ParentKind].append(makeAccount(Expert, QStringLiteral("Новый"), "n"));
+    QVERIFY(m_store->addAccount(ParentKind, makeAccount(Expert, QStringLiteral("Новый"), "n")));
     QCOMPARE(m_handler->handle(entry, message), EmptyDataReply);
     QVERIFY(m_store->answers().isEmpty());
 }
@@ -735,18 +739,47 @@ void tst_RequestHandler::orphanedEntryGetsEmptyReply()
     QVERIFY(!QFileInfo::exists(m_store->answersPath()));
 }
 
-void tst_RequestHandler::fullStoreRefusesBatch()
+void tst_RequestHandler::unstoredBatchGetsNoReply_data()
 {
-    m_store->answers().fill(makeAnswer(GoalQuestion, LessonBlock, Parent, TeacherDo, QDate(2024, 9, 2)),
-                            DataStore::MaxListCount);
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<bool>("blocked"); // a folder stands where the answers file belongs
+
+    QTest::newRow("store full") << int(DataStore::MaxListCount) << false;
+    QTest::newRow("answers file cannot be written") << 1 << true;
+}
+
+// A DataReply tells the client its answers are kept; answers that a
+// restart would lose get none, and leave the store and its file as they
+// were.
+void tst_RequestHandler::unstoredBatchGetsNoReply()
+{
+    QFETCH(int, stored);
+    QFETCH(bool, blocked);
+
+    QVERIFY(m_store->appendAnswers(
+        AnswerStore(stored, makeAnswer(GoalQuestion, LessonBlock, Parent, TeacherDo, QDate(2024, 9, 2)))));
+    const AnswerStore before = m_store->answers();
+    const QByteArray file = fileBytes(m_store->answersPath());
+    if (blocked)
+        QVERIFY(QFile::remove(m_store->answersPath()) && QDir().mkpath(m_store->answersPath()));
     ClientEntry entry = loggedIn(QStringLiteral("Петров"), "p4");
     QSignalSpy warnings(m_store.data(), &DataStore::warning);
     QSignalSpy written(m_store.data(), &DataStore::answersWritten);
-    const QByteArray reply = m_handler->handle(entry, submission(-1, {{PlanQuestion, ClassBlock, 1}}));
-    QCOMPARE(m_store->answers().size(), DataStore::MaxListCount);
+
+    QCOMPARE(m_handler->handle(entry, submission(-1, {{PlanQuestion, ClassBlock, 1}})), QByteArray());
+
+    QCOMPARE(m_store->answers(), before);
     QCOMPARE(warnings.count(), 1);
     QCOMPARE(written.count(), 0);
-    QCOMPARE(sectionTypes(reply), (QVector<qint32>{BlockListSection, AnswerListSection}));
+    if (blocked) {
+        QVERIFY(QFileInfo(m_store->answersPath()).isDir());
+        QVERIFY(QDir(m_store->answersPath()).removeRecursively());
+    } else {
+        QCOMPARE(fileBytes(m_store->answersPath()), file);
+    }
+    // The connection goes on: a refresh is answered as before.
+    QCOMPARE(sectionTypes(m_handler->handle(entry, emptyMessageBytes())),
+             (QVector<qint32>{BlockListSection, AnswerListSection}));
 }
 
 void tst_RequestHandler::replyFollowsIntake()

@@ -39,14 +39,13 @@ inline QVector<Answer> schoolAnswers(const QDate &today)
             makeAnswer(PaceQuestion, LessonBlock, SleepingExpert, TeacherDo, today, 1)};
 }
 
-// Fills the store with the school and its answers and writes all four
-// files into its folder, where a window started afterwards finds them.
-inline bool writeAnsweredSchool(DataStore &store, const QDate &today)
+// Writes the school and its answers as the data files of `folder`, where a
+// store or window started afterwards finds them.
+inline bool writeAnsweredSchool(const QString &folder, const QDate &today)
 {
-    fillSchool(store);
-    store.answers() = schoolAnswers(today);
-    return store.writeQuestions() && store.writeAccounts() && store.writeAnswers()
-        && store.writeSettings();
+    DataStore store(folder);
+    const std::optional<QByteArray> answers = encodeAnswerList(schoolAnswers(today));
+    return loadSchool(store) && answers && putFile(store.answersPath(), *answers);
 }
 
 // A data store in a temporary folder, holding the answered school.
@@ -55,8 +54,8 @@ struct TemporarySchool
     explicit TemporarySchool(const QDate &today)
         : store(dir.path())
     {
+        ok = dir.isValid() && writeAnsweredSchool(dir.path(), today);
         store.load();
-        ok = dir.isValid() && writeAnsweredSchool(store, today);
     }
 
     QTemporaryDir dir;
@@ -78,21 +77,6 @@ inline QByteArray expectedAccountsFile(const DataStore &store)
 inline QByteArray expectedAnswersFile(const DataStore &store)
 {
     return encodeAnswerList(store.answers()).value_or(QByteArray());
-}
-
-// Empties the server's data folder, so that each test starts afresh.
-inline bool clearDataFolder()
-{
-    QDir folder(DataStore::defaultFolder());
-    return !folder.exists() || folder.removeRecursively();
-}
-
-// Writes the answered school into the server's data folder.
-inline bool writeSchoolForServer(const QDate &today)
-{
-    DataStore store;
-    store.load();
-    return writeAnsweredSchool(store, today);
 }
 
 // How many cards the history shows without filters for the store as it is.

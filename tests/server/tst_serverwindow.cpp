@@ -29,16 +29,23 @@ private slots:
     void portInUseIsShown();
     void damagedFileIsShown();
     void failedWriteIsShown();
+
+private:
+    // A data folder of the test's own, never the server's real one.
+    QScopedPointer<QTemporaryDir> m_dir;
+    QString m_folder;
 };
 
 void tst_ServerWindow::init()
 {
-    QVERIFY(clearDataFolder());
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+    m_folder = m_dir->filePath(QStringLiteral("School"));
 }
 
 void tst_ServerWindow::form()
 {
-    Server w(0);
+    Server w(m_folder, 0);
     QCOMPARE(w.objectName(), QStringLiteral("ServerClass"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Server"));
     QCOMPARE(w.size(), QSize(716, 583));
@@ -70,7 +77,7 @@ void tst_ServerWindow::tabs()
     QFETCH(int, index);
     QFETCH(QString, object);
     QFETCH(QString, title);
-    Server w(0);
+    Server w(m_folder, 0);
     auto *tabs = child<QTabWidget>(&w, "tabWidget");
     QCOMPARE(tabs->count(), 5);
     QCOMPARE(tabs->currentIndex(), 0);
@@ -80,7 +87,7 @@ void tst_ServerWindow::tabs()
 
 void tst_ServerWindow::freshFolder()
 {
-    Server w(0);
+    Server w(m_folder, 0);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 
@@ -100,20 +107,19 @@ void tst_ServerWindow::freshFolder()
     QVERIFY(!child<QLabel>(&w, "l_update")->isVisible());
     QVERIFY(!child<QWidget>(&w, "w_warnings")->isVisible());
     QVERIFY(!child<QWidget>(&w, "l_block_dublicate")->isVisible());
-    QVERIFY(QFileInfo(DataStore::defaultFolder()).isDir());
+    QVERIFY(QFileInfo(m_folder).isDir());
 }
 
 void tst_ServerWindow::loadsStoredData()
 {
     const QDate today = QDate::currentDate();
     {
-        DataStore store;
+        QVERIFY(writeAnsweredSchool(m_folder, today));
+        DataStore store(m_folder);
         store.load();
-        QVERIFY(writeAnsweredSchool(store, today));
-        store.setSeasonStart(QDate(2026, 9, 1));
-        QVERIFY(store.writeSettings());
+        QVERIFY(store.setSeasonStart(QDate(2026, 9, 1)));
     }
-    Server w(0);
+    Server w(m_folder, 0);
 
     QCOMPARE(child<QLabel>(&w, "l_begin_season")->text(), QDate(2026, 9, 1).toString(Qt::TextDate));
     auto *blocks = child<QComboBox>(&w, "cb_edit_block");
@@ -164,14 +170,13 @@ void tst_ServerWindow::accountTabsShowFirstAccount()
     QFETCH(QString, check);
     QFETCH(QString, information);
     {
-        DataStore store;
-        store.load();
-        fillSchool(store);
-        for (QVector<Account> &kind : store.accounts())
+        AccountStore accounts = schoolAccounts();
+        for (QVector<Account> &kind : accounts)
             kind.first().information = QStringLiteral("Профиль ") + kind.first().name;
-        QVERIFY(store.writeAccounts());
+        DataStore store(m_folder);
+        QVERIFY(loadStores(store, schoolQuestions(), accounts));
     }
-    Server w(0);
+    Server w(m_folder, 0);
     auto *rows = w.findChild<QListWidget *>(list);
     QCOMPARE(rows->currentRow(), 0);
     QVERIFY(w.findChild<QCheckBox *>(check)->isEnabled());
@@ -182,7 +187,7 @@ void tst_ServerWindow::accountTabsShowFirstAccount()
 
 void tst_ServerWindow::servesClients()
 {
-    Server w(0);
+    Server w(m_folder, 0);
     QVERIFY(w.connectionServer().isListening());
     QTcpSocket client;
     client.connectToHost(QHostAddress::LocalHost, w.connectionServer().serverPort());
@@ -194,7 +199,7 @@ void tst_ServerWindow::portInUseIsShown()
 {
     QTcpServer occupant;
     QVERIFY(occupant.listen(QHostAddress::Any));
-    Server w(occupant.serverPort());
+    Server w(m_folder, occupant.serverPort());
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 
@@ -212,11 +217,11 @@ void tst_ServerWindow::portInUseIsShown()
 
 void tst_ServerWindow::damagedFileIsShown()
 {
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
     // Five answers announced, none there.
-    QVERIFY(putFile(DataStore::defaultFolder() + QStringLiteral("/answer_file.bin"),
+    QVERIFY(putFile(m_folder + QStringLiteral("/answer_file.bin"),
                     QByteArray::fromHex("0500ffff")));
-    Server w(0);
+    Server w(m_folder, 0);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 
@@ -228,7 +233,7 @@ void tst_ServerWindow::damagedFileIsShown()
 
 void tst_ServerWindow::failedWriteIsShown()
 {
-    Server w(0);
+    Server w(m_folder, 0);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     // A folder where the accounts file should be cannot be replaced by it.

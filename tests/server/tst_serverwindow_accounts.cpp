@@ -99,18 +99,25 @@ private slots:
     void selectionShowsAccount_data() { addTabRows(); }
     void selectionShowsAccount();
     void noCurrentRowDoesNothing();
+
+private:
+    // A data folder of the test's own, never the server's real one.
+    QScopedPointer<QTemporaryDir> m_dir;
+    QString m_folder;
 };
 
 void tst_ServerWindowAccounts::init()
 {
-    QVERIFY(clearDataFolder());
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+    m_folder = m_dir->filePath(QStringLiteral("School"));
 }
 
 void tst_ServerWindowAccounts::texts()
 {
     QFETCH(int, tab);
     const TabNames &t = Tabs[tab];
-    Server w(0);
+    Server w(m_folder, 0);
     QCOMPARE(child<QPushButton>(&w, t.add)->text(), QString::fromUtf8(t.addText));
     QCOMPARE(child<QPushButton>(&w, t.remove)->text(), QString::fromUtf8(t.removeText));
     QCOMPARE(child<QPushButton>(&w, t.edit)->text(), QStringLiteral("Редактировать"));
@@ -225,8 +232,8 @@ void tst_ServerWindowAccounts::cyrillicPasswordLogsIn()
     QTextCodec *const local = QTextCodec::codecForLocale();
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("Windows-1251"));
     const QString password = QStringLiteral("Пароль-ёж");
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     const ModalAnswer dialog(fillAccountDialog(QStringLiteral("Орлова"), password, QString()));
     child<QPushButton>(&w, "pb_expert_add")->click();
     QVERIFY(dialog.done());
@@ -253,8 +260,8 @@ void tst_ServerWindowAccounts::cyrillicPasswordLogsIn()
 
 void tst_ServerWindowAccounts::overlongInformationRefused()
 {
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     const AccountStore before = w.dataStore().accounts();
@@ -280,8 +287,8 @@ void tst_ServerWindowAccounts::add()
 {
     QFETCH(int, tab);
     const TabNames &t = Tabs[tab];
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     const QByteArray answersFile = fileBytes(w.dataStore().answersPath());
     auto *list = child<QListWidget>(&w, t.list);
     const int before = list->count();
@@ -317,8 +324,8 @@ void tst_ServerWindowAccounts::addCancelled()
 {
     QFETCH(int, tab);
     const TabNames &t = Tabs[tab];
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     const AccountStore before = w.dataStore().accounts();
     const QByteArray accountsFile = fileBytes(w.dataStore().accountsPath());
 
@@ -336,8 +343,8 @@ void tst_ServerWindowAccounts::edit()
 {
     QFETCH(int, tab);
     const TabNames &t = Tabs[tab];
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     const Account before = w.dataStore().accounts().at(t.kind).at(0);
 
     QStringList shown;
@@ -371,8 +378,8 @@ void tst_ServerWindowAccounts::activate()
 {
     QFETCH(int, tab);
     const TabNames &t = Tabs[tab];
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     auto *check = child<QCheckBox>(&w, t.active);
     QCOMPARE(check->checkState(), Qt::Checked);
 
@@ -408,8 +415,8 @@ void tst_ServerWindowAccounts::remove()
     QFETCH(QVector<int>, remainingAnswers);
     const TabNames &t = Tabs[tab];
     const QDate today = QDate::currentDate();
-    QVERIFY(writeSchoolForServer(today));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, today));
+    Server w(m_folder, 0);
     const AccountStore before = w.dataStore().accounts();
     const QByteArray accountsFile = fileBytes(w.dataStore().accountsPath());
     const QByteArray answersFile = fileBytes(w.dataStore().answersPath());
@@ -457,14 +464,13 @@ void tst_ServerWindowAccounts::removeLastAccount()
     QFETCH(int, tab);
     const TabNames &t = Tabs[tab];
     {
-        DataStore store;
-        store.load();
-        fillSchool(store);
-        store.accounts()[t.kind] = {makeAccount(7, QStringLiteral("Единственный"), "p7")};
-        store.accounts()[t.kind][0].information = QStringLiteral("Профиль");
-        QVERIFY(store.writeAccounts());
+        AccountStore accounts = schoolAccounts();
+        accounts[t.kind] = {makeAccount(7, QStringLiteral("Единственный"), "p7")};
+        accounts[t.kind][0].information = QStringLiteral("Профиль");
+        DataStore store(m_folder);
+        QVERIFY(loadStores(store, schoolQuestions(), accounts));
     }
-    Server w(0);
+    Server w(m_folder, 0);
     auto *check = child<QCheckBox>(&w, t.active);
     QVERIFY(check->isChecked());
 
@@ -500,17 +506,16 @@ void tst_ServerWindowAccounts::selectionShowsAccount()
     QFETCH(int, tab);
     const TabNames &t = Tabs[tab];
     {
-        DataStore store;
-        store.load();
-        fillSchool(store);
-        QVector<Account> &list = store.accounts()[t.kind];
+        AccountStore accounts = schoolAccounts();
+        QVector<Account> &list = accounts[t.kind];
         list = {makeAccount(7, QStringLiteral("Первая"), "a", true),
                 makeAccount(8, QStringLiteral("Вторая"), "b", false)};
         list[0].information = QStringLiteral("Первый профиль");
         list[1].information = QStringLiteral("Второй профиль");
-        QVERIFY(store.writeAccounts());
+        DataStore store(m_folder);
+        QVERIFY(loadStores(store, schoolQuestions(), accounts));
     }
-    Server w(0);
+    Server w(m_folder, 0);
     const QByteArray accountsFile = fileBytes(w.dataStore().accountsPath());
     auto *check = child<QCheckBox>(&w, t.active);
     auto *information = child<QTextEdit>(&w, t.information);
@@ -531,8 +536,8 @@ void tst_ServerWindowAccounts::selectionShowsAccount()
 
 void tst_ServerWindowAccounts::noCurrentRowDoesNothing()
 {
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     const AccountStore before = w.dataStore().accounts();
     auto *list = child<QListWidget>(&w, "lw_expert");
     list->setCurrentRow(-1);

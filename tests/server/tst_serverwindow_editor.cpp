@@ -69,16 +69,23 @@ private slots:
     void deleteLastBlockDisablesWidgets();
     void fileOfOneGroup();
     void overlongQuestionTextRefused();
+
+private:
+    // A data folder of the test's own, never the server's real one.
+    QScopedPointer<QTemporaryDir> m_dir;
+    QString m_folder;
 };
 
 void tst_ServerWindowEditor::init()
 {
-    QVERIFY(clearDataFolder());
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+    m_folder = m_dir->filePath(QStringLiteral("School"));
 }
 
 void tst_ServerWindowEditor::emptyStoreDisablesBlockWidgets()
 {
-    Server w(0);
+    Server w(m_folder, 0);
     for (const char *name :
          {"pb_add_quest", "pb_del_block", "cb_edit_block_activation", "pb_save", "cb_edit_block"})
         QVERIFY2(!child<QWidget>(&w, name)->isEnabled(), name);
@@ -114,8 +121,8 @@ void tst_ServerWindowEditor::addBlock()
     QFETCH(int, group);
     QFETCH(QString, name);
     QFETCH(bool, accepted);
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     const Files before = Files::read(w.dataStore());
     const QuestionStore questionsBefore = w.dataStore().questions();
     auto *blocks = child<QComboBox>(&w, "cb_edit_block");
@@ -156,7 +163,7 @@ void tst_ServerWindowEditor::addBlock()
 
 void tst_ServerWindowEditor::addBlockNeedsAName()
 {
-    Server w(0);
+    Server w(m_folder, 0);
     auto *add = child<QPushButton>(&w, "pb_add_block");
     child<QLineEdit>(&w, "le_new_block")->setText(QStringLiteral("   "));
     QTest::qWait(120);
@@ -177,7 +184,7 @@ void tst_ServerWindowEditor::longBlockNameIsRepeated()
 {
     QFETCH(int, length);
     QFETCH(bool, repeated);
-    Server w(0);
+    Server w(m_folder, 0);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     const QString name = QString(length, QChar(0x0416)); // Ж
@@ -192,8 +199,8 @@ void tst_ServerWindowEditor::longBlockNameIsRepeated()
 
 void tst_ServerWindowEditor::newQuestionTurnsSaveRed()
 {
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     auto *save = child<QPushButton>(&w, "pb_save");
     QTRY_COMPARE(save->styleSheet(), SaveClean);
 
@@ -237,8 +244,8 @@ void tst_ServerWindowEditor::editAndSave_data()
 void tst_ServerWindowEditor::editAndSave()
 {
     QFETCH(int, what);
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     auto *save = child<QPushButton>(&w, "pb_save");
     EditQuestUnit *first = rows(w).first();
     const AnswerStore answers = w.dataStore().answers();
@@ -279,8 +286,8 @@ void tst_ServerWindowEditor::editAndSave()
 
 void tst_ServerWindowEditor::deleteRowAndSave()
 {
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     child<QPushButton>(&w, "pb_add_quest")->click();
     QCOMPARE(rows(w).size(), 3);
 
@@ -308,8 +315,8 @@ void tst_ServerWindowEditor::deleteRowAndSave()
 
 void tst_ServerWindowEditor::spinBoxesBoundEachOther()
 {
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     EditQuestUnit *first = rows(w).first(); // range 0..5
     auto *minimum = child<QSpinBox>(first, "sb_min_count");
     auto *maximum = child<QSpinBox>(first, "sb_max_count");
@@ -331,8 +338,8 @@ void tst_ServerWindowEditor::spinBoxesBoundEachOther()
 
 void tst_ServerWindowEditor::switchingBlockDropsUnsavedRows()
 {
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     const QuestionStore before = w.dataStore().questions();
     child<QPushButton>(&w, "pb_add_quest")->click();
     child<QComboBox>(&w, "cb_edit_block")->setCurrentIndex(1);
@@ -361,8 +368,8 @@ void tst_ServerWindowEditor::deleteBlock()
 {
     QFETCH(QString, button);
     QFETCH(bool, deleted);
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     const Files before = Files::read(w.dataStore());
     const QuestionStore questions = w.dataStore().questions();
     const AnswerStore answers = w.dataStore().answers();
@@ -407,8 +414,8 @@ void tst_ServerWindowEditor::deleteBlock()
 
 void tst_ServerWindowEditor::deleteLastBlockDisablesWidgets()
 {
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     child<QComboBox>(&w, "cb_edit_group")->setCurrentIndex(1);
     child<QLineEdit>(&w, "le_new_block")->setText(QStringLiteral("Черновик урока"));
 
@@ -435,11 +442,11 @@ void tst_ServerWindowEditor::deleteLastBlockDisablesWidgets()
 // editor still offers both groups and takes blocks for the second.
 void tst_ServerWindowEditor::fileOfOneGroup()
 {
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
     const QuestionGroup first = schoolQuestions().at(0);
-    QVERIFY(putFile(DataStore::defaultFolder() + QStringLiteral("/questions_file.bin"),
+    QVERIFY(putFile(m_folder + QStringLiteral("/questions_file.bin"),
                     encodeGroupList({first}).value()));
-    Server w(0);
+    Server w(m_folder, 0);
     QCOMPARE(w.dataStore().questions().size(), 3);
     QCOMPARE(w.dataStore().questions().at(0), first);
 
@@ -460,8 +467,8 @@ void tst_ServerWindowEditor::fileOfOneGroup()
 
 void tst_ServerWindowEditor::overlongQuestionTextRefused()
 {
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     auto *save = child<QPushButton>(&w, "pb_save");

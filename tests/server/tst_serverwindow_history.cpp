@@ -33,11 +33,17 @@ private:
     // Shows the window on the history tab, so that its cards exist.
     static AnswerHistoryView *showHistory(Server &w);
     static void pressDelete(AnswerHistoryView *history, int row);
+
+    // A data folder of the test's own, never the server's real one.
+    QScopedPointer<QTemporaryDir> m_dir;
+    QString m_folder;
 };
 
 void tst_ServerWindowHistory::init()
 {
-    QVERIFY(clearDataFolder());
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+    m_folder = m_dir->filePath(QStringLiteral("School"));
 }
 
 AnswerHistoryView *tst_ServerWindowHistory::showHistory(Server &w)
@@ -60,8 +66,8 @@ void tst_ServerWindowHistory::pressDelete(AnswerHistoryView *history, int row)
 
 void tst_ServerWindowHistory::cardsNumberedFromOne()
 {
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     AnswerHistoryView *history = showHistory(w);
     QVERIFY(history);
     QVERIFY(history->isDeletable());
@@ -95,8 +101,8 @@ void tst_ServerWindowHistory::filter()
     QFETCH(QString, teacher);
     QFETCH(QVector<int>, shown);
     const QDate today = QDate::currentDate();
-    QVERIFY(writeSchoolForServer(today));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, today));
+    Server w(m_folder, 0);
     auto *history = child<AnswerHistoryView>(&w, nullptr);
     QCOMPARE(child<QComboBox>(&w, "cb_filter_group")->count(), 3);
 
@@ -142,8 +148,8 @@ void tst_ServerWindowHistory::deleteCard()
     QFETCH(int, row);
     QFETCH(int, removed);
     const QDate today = QDate::currentDate();
-    QVERIFY(writeSchoolForServer(today));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, today));
+    Server w(m_folder, 0);
     AnswerHistoryView *history = showHistory(w);
     QVERIFY(history);
     if (teacherFilter) {
@@ -171,16 +177,15 @@ void tst_ServerWindowHistory::deleteAtTheEndOfALongList()
 {
     const QDate today = QDate::currentDate();
     {
-        DataStore store;
-        store.load();
-        fillSchool(store);
+        AnswerStore answers;
         for (int i = 0; i < 3000; ++i)
-            store.answers().append(
-                makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, today, qint16(i % 6)));
-        store.answers()[2998].value = 42;
-        QVERIFY(store.writeAnswers() && store.writeQuestions() && store.writeAccounts());
+            answers.append(makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, today, qint16(i % 6)));
+        answers[2998].value = 42;
+        DataStore store(m_folder);
+        QVERIFY(loadSchool(store));
+        QVERIFY(store.appendAnswers(answers));
     }
-    Server w(0);
+    Server w(m_folder, 0);
     AnswerHistoryView *history = showHistory(w);
     QVERIFY(history);
     QCOMPARE(history->count(), 3000);
@@ -199,15 +204,15 @@ void tst_ServerWindowHistory::deleteAtTheEndOfALongList()
 // answer than the one they show.
 void tst_ServerWindowHistory::outdatedCardRemovesNothing()
 {
-    QVERIFY(writeSchoolForServer(QDate::currentDate()));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
+    Server w(m_folder, 0);
     AnswerHistoryView *history = showHistory(w);
     QVERIFY(history);
     history->scrollToRow(0);
     QTRY_VERIFY(history->cardAt(1));
     auto *button = child<QPushButton>(history->cardAt(1), "pb_delete");
     // The store changes behind the cards' back.
-    w.dataStore().answers().removeFirst();
+    QVERIFY(w.dataStore().removeAnswerAt(0));
     const AnswerStore before = w.dataStore().answers();
 
     button->click();
@@ -219,8 +224,8 @@ void tst_ServerWindowHistory::outdatedCardRemovesNothing()
 void tst_ServerWindowHistory::writeRaisesHint()
 {
     const QDate today = QDate::currentDate();
-    QVERIFY(writeSchoolForServer(today));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, today));
+    Server w(m_folder, 0);
     AnswerHistoryView *history = showHistory(w);
     QVERIFY(history);
     auto *hint = child<QLabel>(&w, "l_update");
@@ -231,11 +236,9 @@ void tst_ServerWindowHistory::writeRaisesHint()
     // Answers arrive as they do from a client: appended, then written.
     DataStore &store = w.dataStore();
     const qint32 newTeacher = 30;
-    store.accounts()[SchoolTeacherKind].append(
-        makeAccount(newTeacher, QStringLiteral("Сидорова"), "s"));
+    QVERIFY(store.addAccount(SchoolTeacherKind, makeAccount(newTeacher, QStringLiteral("Сидорова"), "s")));
     QVERIFY(
         store.appendAnswers({makeAnswer(PlanQuestion, ClassBlock, Expert, newTeacher, today, 2, 1)}));
-    QVERIFY(store.writeAnswers());
 
     QVERIFY(hint->isVisible());
     QCOMPARE(hint->text(), QStringLiteral("Обновите"));
@@ -244,7 +247,7 @@ void tst_ServerWindowHistory::writeRaisesHint()
     QCOMPARE(teachers->itemText(2), QStringLiteral("Сидорова"));
 
     // A second write lists no name twice.
-    QVERIFY(store.writeAnswers());
+    QVERIFY(store.appendAnswers({}));
     QCOMPARE(teachers->count(), 3);
 
     child<QPushButton>(&w, "pb_reload_filter")->click();
@@ -269,8 +272,8 @@ QStringList itemTexts(const QComboBox *combo)
 void tst_ServerWindowHistory::teacherFilterFollowsAccounts()
 {
     const QDate today = QDate::currentDate();
-    QVERIFY(writeSchoolForServer(today));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, today));
+    Server w(m_folder, 0);
     DataStore &store = w.dataStore();
     auto *teachers = child<QComboBox>(&w, "cb_filter_teacher");
     auto *filterOn = child<QCheckBox>(&w, "cb_filter_teacher_2");
@@ -281,8 +284,7 @@ void tst_ServerWindowHistory::teacherFilterFollowsAccounts()
     teachers->setCurrentIndex(1);
 
     // Petrov's only answer goes; Petrov stays to filter by, still chosen.
-    store.answers().remove(3);
-    QVERIFY(store.writeAnswers());
+    QVERIFY(store.removeAnswerAt(3));
     QCOMPARE(itemTexts(teachers), QStringList({ivanova, petrov}));
     QCOMPARE(teachers->currentText(), petrov);
 
@@ -344,8 +346,8 @@ void tst_ServerWindowHistory::season()
     QFETCH(QString, button);
     QFETCH(bool, begun);
     const QDate today = QDate::currentDate();
-    QVERIFY(writeSchoolForServer(today));
-    Server w(0);
+    QVERIFY(writeAnsweredSchool(m_folder, today));
+    Server w(m_folder, 0);
     AnswerHistoryView *history = showHistory(w);
     QVERIFY(history);
     DataStore &store = w.dataStore();
