@@ -1,7 +1,5 @@
 #include "bytereader.h"
 
-#include <QtEndian>
-
 ByteReader::ByteReader(const QByteArray &data, int offset)
     : m_data(data)
     , m_pos(offset)
@@ -18,41 +16,6 @@ const char *ByteReader::take(int count)
     const char *p = m_data.constData() + m_pos;
     m_pos += count;
     return p;
-}
-
-quint8 ByteReader::readU8()
-{
-    const char *p = take(1);
-    return p ? quint8(*p) : 0;
-}
-
-bool ByteReader::readBool()
-{
-    return readU8() != 0;
-}
-
-qint16 ByteReader::readI16()
-{
-    const char *p = take(2);
-    return p ? qFromLittleEndian<qint16>(p) : 0;
-}
-
-quint16 ByteReader::readU16()
-{
-    const char *p = take(2);
-    return p ? qFromLittleEndian<quint16>(p) : 0;
-}
-
-qint32 ByteReader::readI32()
-{
-    const char *p = take(4);
-    return p ? qFromLittleEndian<qint32>(p) : 0;
-}
-
-qint64 ByteReader::readI64()
-{
-    const char *p = take(8);
-    return p ? qFromLittleEndian<qint64>(p) : 0;
 }
 
 QByteArray ByteReader::readBytes(int count)
@@ -91,7 +54,7 @@ QString TextPool::text(const char *units, int count)
 
 QString ByteReader::readText()
 {
-    const int units = readU16();
+    const int units = read<quint16>();
     const char *p = take(2 * units);
     if (!p)
         return QString();
@@ -100,7 +63,7 @@ QString ByteReader::readText()
 
 QByteArray ByteReader::readPassword()
 {
-    const int length = readU16();
+    const int length = read<quint16>();
     const char *p = take(2 * length);
     return p ? QByteArray(p, length) : QByteArray();
 }

@@ -2,9 +2,11 @@
 #define BYTEREADER_H
 
 #include <QByteArray>
-#include <QString>
-
 #include <QHash>
+#include <QString>
+#include <QtEndian>
+
+#include <type_traits>
 
 // Shares one copy of each text among the records decoded from one input: a
 // long answer list repeats the same few question texts, block names and
@@ -33,12 +35,20 @@ public:
     bool atEnd() const { return remaining() == 0; }
     void fail() { m_ok = false; }
 
-    quint8 readU8();
-    bool readBool();
-    qint16 readI16();
-    quint16 readU16();
-    qint32 readI32();
-    qint64 readI64();
+    // One little-endian integer as wide as T; a bool is one byte, any
+    // non-zero value being true.
+    template<typename T>
+    T read()
+    {
+        static_assert(std::is_integral_v<T>, "ByteReader reads integers and bool");
+        const char *p = take(int(sizeof(T)));
+        if (!p)
+            return T();
+        if constexpr (std::is_same_v<T, bool>)
+            return *p != 0;
+        else
+            return qFromLittleEndian<T>(p);
+    }
     QByteArray readBytes(int count);
     // Peeks at the next byte; returns -1 at the end.
     int peekU8() const;

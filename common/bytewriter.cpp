@@ -1,7 +1,6 @@
 #include "bytewriter.h"
 
 #include <QSysInfo>
-#include <QtEndian>
 
 ByteWriter::ByteWriter(int expectedSize)
 {
@@ -9,47 +8,32 @@ ByteWriter::ByteWriter(int expectedSize)
         m_data.reserve(expectedSize);
 }
 
-void ByteWriter::writeU8(quint8 v)
+ByteWriter ByteWriter::counter()
 {
-    m_data.append(char(v));
+    ByteWriter w;
+    w.m_counting = true;
+    return w;
 }
 
-void ByteWriter::writeBool(bool v)
+void ByteWriter::append(const char *bytes, int count)
 {
-    writeU8(v ? 1 : 0);
+    if (m_counting)
+        m_counted += count;
+    else
+        m_data.append(bytes, count);
 }
 
-void ByteWriter::writeI16(qint16 v)
+void ByteWriter::appendZeros(int count)
 {
-    char b[2];
-    qToLittleEndian(v, b);
-    m_data.append(b, 2);
-}
-
-void ByteWriter::writeU16(quint16 v)
-{
-    char b[2];
-    qToLittleEndian(v, b);
-    m_data.append(b, 2);
-}
-
-void ByteWriter::writeI32(qint32 v)
-{
-    char b[4];
-    qToLittleEndian(v, b);
-    m_data.append(b, 4);
-}
-
-void ByteWriter::writeI64(qint64 v)
-{
-    char b[8];
-    qToLittleEndian(v, b);
-    m_data.append(b, 8);
+    if (m_counting)
+        m_counted += count;
+    else
+        m_data.append(count, '\0');
 }
 
 void ByteWriter::writeBytes(const QByteArray &bytes)
 {
-    m_data.append(bytes);
+    append(bytes.constData(), bytes.size());
 }
 
 void ByteWriter::writeCount(int count)
@@ -58,7 +42,7 @@ void ByteWriter::writeCount(int count)
         m_ok = false;
         count = 0;
     }
-    writeU16(quint16(count));
+    write(quint16(count));
 }
 
 void ByteWriter::writeText(const QString &text)
@@ -68,11 +52,11 @@ void ByteWriter::writeText(const QString &text)
         return;
     if (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
         // UTF-16 units are already little-endian in memory: copy them at once.
-        m_data.append(reinterpret_cast<const char *>(text.utf16()), 2 * text.size());
+        append(reinterpret_cast<const char *>(text.utf16()), 2 * text.size());
         return;
     }
     for (QChar c : text)
-        writeU16(c.unicode());
+        write(c.unicode());
 }
 
 void ByteWriter::writePassword(const QByteArray &password)
@@ -80,7 +64,7 @@ void ByteWriter::writePassword(const QByteArray &password)
     writeCount(password.size());
     if (password.size() > MaxCount)
         return;
-    m_data.append(password);
+    writeBytes(password);
     // The password area is twice the password's length; the filler is zeros.
-    m_data.append(QByteArray(password.size(), '\0'));
+    appendZeros(password.size());
 }

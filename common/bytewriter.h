@@ -3,6 +3,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtEndian>
+
+#include <type_traits>
 
 // Appends little-endian fields to a byte array. A count that does not fit in
 // its 16-bit field marks the writer failed instead of being cut short, so
@@ -13,17 +16,30 @@ public:
     static constexpr int MaxCount = 0xFFFF;
 
     explicit ByteWriter(int expectedSize = 0);
+    // A writer that keeps no bytes and only counts them: running an encoding
+    // through it first gives the exact size to allocate for the real one.
+    static ByteWriter counter();
 
     bool ok() const { return m_ok; }
     void fail() { m_ok = false; }
     const QByteArray &data() const { return m_data; }
+    // The bytes written, or counted, so far.
+    qint64 size() const { return m_counting ? m_counted : m_data.size(); }
 
-    void writeU8(quint8 v);
-    void writeBool(bool v);
-    void writeI16(qint16 v);
-    void writeU16(quint16 v);
-    void writeI32(qint32 v);
-    void writeI64(qint64 v);
+    // One little-endian integer as wide as T; a bool is one byte, 0 or 1.
+    template<typename T>
+    void write(T v)
+    {
+        static_assert(std::is_integral_v<T>, "ByteWriter writes integers and bool");
+        if constexpr (std::is_same_v<T, bool>) {
+            const char b = v ? 1 : 0;
+            append(&b, 1);
+        } else {
+            char b[sizeof(T)];
+            qToLittleEndian(v, b);
+            append(b, int(sizeof(T)));
+        }
+    }
     void writeBytes(const QByteArray &bytes);
     // Writes a 16-bit count; fails when `count` is negative or above MaxCount.
     void writeCount(int count);
@@ -31,7 +47,12 @@ public:
     void writePassword(const QByteArray &password);
 
 private:
+    void append(const char *bytes, int count);
+    void appendZeros(int count);
+
     QByteArray m_data;
+    bool m_counting = false;
+    qint64 m_counted = 0;
     bool m_ok = true;
 };
 

@@ -3,380 +3,312 @@
 #include "bytereader.h"
 #include "bytewriter.h"
 
+#include <limits>
+#include <type_traits>
+
 namespace {
 
-// Encodes one value with `write` into an array allocated once at its size.
-template<typename T, typename Write>
-std::optional<QByteArray> encodeWith(const T &value, int size, Write write)
+// Fields whose C++ type alone does not tell their bytes; `Ref` is const when
+// the field is written.
+//
+// uint16 m, then a 2·m byte area: the m password bytes and m filler bytes.
+template<typename Ref>
+struct PasswordField
 {
-    ByteWriter w(size);
-    write(w, value);
-    if (!w.ok())
+    Ref &bytes;
+};
+
+// A uint8 that a reader takes only when it is at most 4: a larger byte
+// starts the next record.
+template<typename Ref>
+struct TrailingGroup
+{
+    Ref &group;
+};
+
+template<typename Ref>
+PasswordField<Ref> password(Ref &bytes)
+{
+    return {bytes};
+}
+
+template<typename Ref>
+TrailingGroup<Ref> trailingGroup(Ref &group)
+{
+    return {group};
+}
+
+template<typename R, typename Record>
+using IfRecord = std::enable_if_t<std::is_same_v<std::remove_const_t<R>, Record>, int>;
+
+// The byte layout of each record, written once: its fields in the order of
+// their bytes. Writing, sizing and reading all walk these lists, so no two of
+// them can disagree about a record. `R` is the record, const when written.
+
+template<typename V, typename R, IfRecord<R, Question> = 0>
+void layout(V &v, R &q)
+{
+    v(q.text, q.id, q.active, q.maxValue, q.minValue, q.reserved);
+}
+
+template<typename V, typename R, IfRecord<R, QuestionBlock> = 0>
+void layout(V &v, R &b)
+{
+    v(b.name, b.id, b.ordinal, b.active, b.group, b.questions);
+}
+
+template<typename V, typename R, IfRecord<R, QuestionGroup> = 0>
+void layout(V &v, R &g)
+{
+    v(g.name, g.id, g.blocks);
+}
+
+template<typename V, typename R, IfRecord<R, Account> = 0>
+void layout(V &v, R &a)
+{
+    v(a.id, a.name, password(a.password), a.kindCode, a.active, a.reserved, a.information, a.note);
+}
+
+template<typename V, typename R, IfRecord<R, Answer> = 0>
+void layout(V &v, R &a)
+{
+    v(a.questionId, a.questionText, a.blockId, a.group, a.blockName, a.date, a.value, a.maxValue, a.minValue,
+      a.authorId, a.subjectId, a.authorName, a.subjectName);
+}
+
+template<typename V, typename R, IfRecord<R, TeacherEntry> = 0>
+void layout(V &v, R &t)
+{
+    v(t.id, t.name, t.extra, t.answeredBlocks, trailingGroup(t.group));
+}
+
+// Writes fields; through ByteWriter::counter() it only counts their bytes.
+struct Writer
+{
+    ByteWriter &w;
+
+    template<typename... F>
+    void operator()(const F &...fields)
+    {
+        (field(fields), ...);
+    }
+
+    template<typename T>
+    void field(const T &value)
+    {
+        if constexpr (std::is_integral_v<T>)
+            w.write(value);
+        else
+            layout(*this, value);
+    }
+    void field(const QString &text) { w.writeText(text); }
+    void field(const QDate &date) { w.write<qint64>(date.toJulianDay()); }
+    void field(const PasswordField<const QByteArray> &p) { w.writePassword(p.bytes); }
+    void field(const TrailingGroup<const quint8> &g) { w.write(g.group); }
+
+    template<typename T>
+    void field(const QVector<T> &list)
+    {
+        w.writeCount(list.size());
+        for (const T &item : list)
+            field(item);
+    }
+};
+
+struct Reader
+{
+    ByteReader &r;
+
+    template<typename... F>
+    void operator()(F &&...fields)
+    {
+        (field(fields), ...);
+    }
+
+    template<typename T>
+    void field(T &value)
+    {
+        if constexpr (std::is_integral_v<T>)
+            value = r.read<T>();
+        else
+            layout(*this, value);
+    }
+    void field(QString &text) { text = r.readText(); }
+    void field(QDate &date) { date = QDate::fromJulianDay(r.read<qint64>()); }
+    void field(PasswordField<QByteArray> &p) { p.bytes = r.readPassword(); }
+    void field(TrailingGroup<quint8> &g)
+    {
+        const int byte = r.peekU8();
+        if (byte >= 0 && byte <= 4)
+            g.group = r.read<quint8>();
+    }
+
+    template<typename T>
+    void field(QVector<T> &list)
+    {
+        const int count = r.read<quint16>();
+        // Every element takes at least one byte, so an honest count is never
+        // more than the bytes left. Refusing a larger one before reserving
+        // keeps a forged count from allocating room for elements that are
+        // not there.
+        if (count > r.remaining()) {
+            r.fail();
+            return;
+        }
+        list.reserve(count);
+        for (int i = 0; i < count && r.ok(); ++i) {
+            T item{};
+            field(item);
+            list.append(item);
+        }
+    }
+};
+
+// Sizes the value with a counting pass, so that the output is allocated once.
+template<typename T>
+std::optional<QByteArray> encode(const T &value)
+{
+    ByteWriter counter = ByteWriter::counter();
+    Writer{counter}(value);
+    if (!counter.ok() || counter.size() > std::numeric_limits<int>::max())
         return std::nullopt;
+    ByteWriter w(int(counter.size()));
+    Writer{w}(value);
     return w.data();
 }
 
-template<typename T, typename Write>
-std::optional<QByteArray> encodeList(const QVector<T> &list, Write write)
+template<typename T>
+std::optional<T> decode(ByteReader &r)
 {
-    int size = 2;
-    for (const T &item : list)
-        size += encodedSize(item);
-    ByteWriter w(size);
-    w.writeCount(list.size());
-    if (!w.ok())
-        return std::nullopt;
-    for (const T &item : list)
-        write(w, item);
-    if (!w.ok())
-        return std::nullopt;
-    return w.data();
-}
-
-template<typename T, typename Read>
-QVector<T> readList(ByteReader &r, Read read)
-{
-    const int count = r.readU16();
-    QVector<T> list;
-    // Every record takes at least one byte, so the count cannot honestly
-    // exceed what is left; reserving only that much keeps a forged count
-    // from allocating memory for records that are not there.
-    list.reserve(qMin(count, r.remaining()));
-    for (int i = 0; i < count && r.ok(); ++i)
-        list.append(read(r));
-    return list;
-}
-
-template<typename T, typename Read>
-std::optional<Decoded<T>> decodeOne(const QByteArray &bytes, Read read)
-{
-    ByteReader r(bytes);
-    T value = read(r);
+    T value{};
+    Reader{r}(value);
     if (!r.ok())
         return std::nullopt;
-    return Decoded<T>{value, r.position()};
+    return value;
 }
 
-template<typename T, typename Read>
-std::optional<QVector<T>> decodeList(const QByteArray &bytes, Read read)
+template<typename T>
+std::optional<Decoded<T>> decodeOne(const QByteArray &bytes)
 {
     ByteReader r(bytes);
-    QVector<T> list = readList<T>(r, read);
-    if (!r.ok())
+    const std::optional<T> value = decode<T>(r);
+    if (!value)
         return std::nullopt;
-    return list;
+    return Decoded<T>{*value, r.position()};
+}
+
+template<typename T>
+std::optional<T> decodeAll(const QByteArray &bytes)
+{
+    ByteReader r(bytes);
+    return decode<T>(r);
 }
 
 } // namespace
 
-int encodedSize(const Question &q)
+template<typename Record>
+void readRecord(ByteReader &r, Record &record)
 {
-    return 13 + 2 * q.text.size();
+    Reader{r}(record);
 }
 
-int encodedSize(const QuestionBlock &b)
-{
-    int size = 14 + 2 * b.name.size();
-    for (const Question &q : b.questions)
-        size += encodedSize(q);
-    return size;
-}
-
-int encodedSize(const QuestionGroup &g)
-{
-    int size = 8 + 2 * g.name.size();
-    for (const QuestionBlock &b : g.blocks)
-        size += encodedSize(b);
-    return size;
-}
-
-int encodedSize(const Account &a)
-{
-    return 21 + 2 * (a.name.size() + a.password.size() + a.information.size() + a.note.size());
-}
-
-int encodedSize(const Answer &a)
-{
-    return 42 + 2 * (a.questionText.size() + a.blockName.size() + a.authorName.size() + a.subjectName.size());
-}
-
-int encodedSize(const TeacherEntry &t)
-{
-    return 11 + 2 * (t.name.size() + t.extra.size()) + 4 * t.answeredBlocks.size();
-}
-
-void writeDate(ByteWriter &w, const QDate &date)
-{
-    w.writeI64(date.toJulianDay());
-}
-
-QDate readDate(ByteReader &r)
-{
-    return QDate::fromJulianDay(r.readI64());
-}
-
-void writeQuestion(ByteWriter &w, const Question &q)
-{
-    w.writeText(q.text);
-    w.writeI32(q.id);
-    w.writeBool(q.active);
-    w.writeI16(q.maxValue);
-    w.writeI16(q.minValue);
-    w.writeI16(q.reserved);
-}
-
-Question readQuestion(ByteReader &r)
-{
-    Question q;
-    q.text = r.readText();
-    q.id = r.readI32();
-    q.active = r.readBool();
-    q.maxValue = r.readI16();
-    q.minValue = r.readI16();
-    q.reserved = r.readI16();
-    return q;
-}
-
-void writeBlock(ByteWriter &w, const QuestionBlock &b)
-{
-    w.writeText(b.name);
-    w.writeI32(b.id);
-    w.writeI32(b.ordinal);
-    w.writeBool(b.active);
-    w.writeU8(b.group);
-    w.writeCount(b.questions.size());
-    for (const Question &q : b.questions)
-        writeQuestion(w, q);
-}
-
-QuestionBlock readBlock(ByteReader &r)
-{
-    QuestionBlock b;
-    b.name = r.readText();
-    b.id = r.readI32();
-    b.ordinal = r.readI32();
-    b.active = r.readBool();
-    b.group = r.readU8();
-    b.questions = readList<Question>(r, readQuestion);
-    return b;
-}
-
-void writeGroup(ByteWriter &w, const QuestionGroup &g)
-{
-    w.writeText(g.name);
-    w.writeI32(g.id);
-    w.writeCount(g.blocks.size());
-    for (const QuestionBlock &b : g.blocks)
-        writeBlock(w, b);
-}
-
-QuestionGroup readGroup(ByteReader &r)
-{
-    QuestionGroup g;
-    g.name = r.readText();
-    g.id = r.readI32();
-    g.blocks = readList<QuestionBlock>(r, readBlock);
-    return g;
-}
-
-void writeAccount(ByteWriter &w, const Account &a)
-{
-    w.writeI32(a.id);
-    w.writeText(a.name);
-    w.writePassword(a.password);
-    w.writeI32(a.kindCode);
-    w.writeBool(a.active);
-    w.writeI32(a.reserved);
-    w.writeText(a.information);
-    w.writeText(a.note);
-}
-
-Account readAccount(ByteReader &r)
-{
-    Account a;
-    a.id = r.readI32();
-    a.name = r.readText();
-    a.password = r.readPassword();
-    a.kindCode = r.readI32();
-    a.active = r.readBool();
-    a.reserved = r.readI32();
-    a.information = r.readText();
-    a.note = r.readText();
-    return a;
-}
-
-void writeAnswer(ByteWriter &w, const Answer &a)
-{
-    w.writeI32(a.questionId);
-    w.writeText(a.questionText);
-    w.writeI32(a.blockId);
-    w.writeI32(a.group);
-    w.writeText(a.blockName);
-    writeDate(w, a.date);
-    w.writeI16(a.value);
-    w.writeI16(a.maxValue);
-    w.writeI16(a.minValue);
-    w.writeI32(a.authorId);
-    w.writeI32(a.subjectId);
-    w.writeText(a.authorName);
-    w.writeText(a.subjectName);
-}
-
-Answer readAnswer(ByteReader &r)
-{
-    Answer a;
-    a.questionId = r.readI32();
-    a.questionText = r.readText();
-    a.blockId = r.readI32();
-    a.group = r.readI32();
-    a.blockName = r.readText();
-    a.date = readDate(r);
-    a.value = r.readI16();
-    a.maxValue = r.readI16();
-    a.minValue = r.readI16();
-    a.authorId = r.readI32();
-    a.subjectId = r.readI32();
-    a.authorName = r.readText();
-    a.subjectName = r.readText();
-    return a;
-}
-
-void writeTeacherEntry(ByteWriter &w, const TeacherEntry &t)
-{
-    w.writeI32(t.id);
-    w.writeText(t.name);
-    w.writeText(t.extra);
-    w.writeCount(t.answeredBlocks.size());
-    for (qint32 id : t.answeredBlocks)
-        w.writeI32(id);
-    w.writeU8(t.group);
-}
-
-TeacherEntry readTeacherEntry(ByteReader &r)
-{
-    TeacherEntry t;
-    t.id = r.readI32();
-    t.name = r.readText();
-    t.extra = r.readText();
-    const int count = r.readU16();
-    if (count > r.remaining() / 4) {
-        r.fail();
-        return t;
-    }
-    t.answeredBlocks.reserve(count);
-    for (int i = 0; i < count; ++i)
-        t.answeredBlocks.append(r.readI32());
-    const int group = r.peekU8();
-    if (group >= 0 && group <= 4)
-        t.group = r.readU8();
-    return t;
-}
+template void readRecord(ByteReader &, Question &);
+template void readRecord(ByteReader &, QuestionBlock &);
+template void readRecord(ByteReader &, QuestionGroup &);
+template void readRecord(ByteReader &, Account &);
+template void readRecord(ByteReader &, Answer &);
+template void readRecord(ByteReader &, TeacherEntry &);
 
 std::optional<QByteArray> encodeQuestion(const Question &q)
 {
-    return encodeWith(q, encodedSize(q), writeQuestion);
+    return encode(q);
 }
 
 std::optional<QByteArray> encodeBlock(const QuestionBlock &b)
 {
-    return encodeWith(b, encodedSize(b), writeBlock);
+    return encode(b);
 }
 
 std::optional<QByteArray> encodeGroup(const QuestionGroup &g)
 {
-    return encodeWith(g, encodedSize(g), writeGroup);
+    return encode(g);
 }
 
 std::optional<QByteArray> encodeAccount(const Account &a)
 {
-    return encodeWith(a, encodedSize(a), writeAccount);
+    return encode(a);
 }
 
 std::optional<QByteArray> encodeAnswer(const Answer &a)
 {
-    return encodeWith(a, encodedSize(a), writeAnswer);
+    return encode(a);
 }
 
 std::optional<QByteArray> encodeTeacherEntry(const TeacherEntry &t)
 {
-    return encodeWith(t, encodedSize(t), writeTeacherEntry);
+    return encode(t);
 }
 
 std::optional<Decoded<Question>> decodeQuestion(const QByteArray &bytes)
 {
-    return decodeOne<Question>(bytes, readQuestion);
+    return decodeOne<Question>(bytes);
 }
 
 std::optional<Decoded<QuestionBlock>> decodeBlock(const QByteArray &bytes)
 {
-    return decodeOne<QuestionBlock>(bytes, readBlock);
+    return decodeOne<QuestionBlock>(bytes);
 }
 
 std::optional<Decoded<QuestionGroup>> decodeGroup(const QByteArray &bytes)
 {
-    return decodeOne<QuestionGroup>(bytes, readGroup);
+    return decodeOne<QuestionGroup>(bytes);
 }
 
 std::optional<Decoded<Account>> decodeAccount(const QByteArray &bytes)
 {
-    return decodeOne<Account>(bytes, readAccount);
+    return decodeOne<Account>(bytes);
 }
 
 std::optional<Decoded<Answer>> decodeAnswer(const QByteArray &bytes)
 {
-    return decodeOne<Answer>(bytes, readAnswer);
+    return decodeOne<Answer>(bytes);
 }
 
 std::optional<Decoded<TeacherEntry>> decodeTeacherEntry(const QByteArray &bytes)
 {
-    return decodeOne<TeacherEntry>(bytes, readTeacherEntry);
+    return decodeOne<TeacherEntry>(bytes);
 }
 
 std::optional<QByteArray> encodeAnswerList(const QVector<Answer> &answers)
 {
-    return encodeList(answers, writeAnswer);
+    return encode(answers);
 }
 
 std::optional<QByteArray> encodeBlockList(const QVector<QuestionBlock> &blocks)
 {
-    return encodeList(blocks, writeBlock);
+    return encode(blocks);
 }
 
 std::optional<QByteArray> encodeGroupList(const QVector<QuestionGroup> &groups)
 {
-    return encodeList(groups, writeGroup);
+    return encode(groups);
 }
 
 std::optional<QByteArray> encodeTeacherList(const QVector<TeacherEntry> &teachers)
 {
-    return encodeList(teachers, writeTeacherEntry);
+    return encode(teachers);
 }
 
 std::optional<QByteArray> encodeAccountTable(const AccountStore &accounts)
 {
-    int size = 2;
-    for (const QVector<Account> &kind : accounts) {
-        size += 2;
-        for (const Account &a : kind)
-            size += encodedSize(a);
-    }
-    ByteWriter w(size);
-    w.writeCount(accounts.size());
-    for (const QVector<Account> &kind : accounts) {
-        w.writeCount(kind.size());
-        for (const Account &a : kind)
-            writeAccount(w, a);
-    }
-    if (!w.ok())
-        return std::nullopt;
-    return w.data();
+    // A list of kinds, each a list of accounts.
+    return encode(accounts);
 }
 
 QByteArray encodeSeasonStart(const QDate &date)
 {
-    ByteWriter w(8);
-    writeDate(w, date);
-    return w.data();
+    // Eight bytes, which no date can make too long.
+    return *encode(date);
 }
 
 std::optional<QVector<Answer>> decodeAnswerList(const QByteArray &bytes)
@@ -386,44 +318,30 @@ std::optional<QVector<Answer>> decodeAnswerList(const QByteArray &bytes)
     TextPool pool;
     ByteReader r(bytes);
     r.setTextPool(&pool);
-    QVector<Answer> answers = readList<Answer>(r, readAnswer);
-    if (!r.ok())
-        return std::nullopt;
-    return answers;
+    return decode<QVector<Answer>>(r);
 }
 
 std::optional<QVector<QuestionBlock>> decodeBlockList(const QByteArray &bytes)
 {
-    return decodeList<QuestionBlock>(bytes, readBlock);
+    return decodeAll<QVector<QuestionBlock>>(bytes);
 }
 
 std::optional<QVector<QuestionGroup>> decodeGroupList(const QByteArray &bytes)
 {
-    return decodeList<QuestionGroup>(bytes, readGroup);
+    return decodeAll<QVector<QuestionGroup>>(bytes);
 }
 
 std::optional<QVector<TeacherEntry>> decodeTeacherList(const QByteArray &bytes)
 {
-    return decodeList<TeacherEntry>(bytes, readTeacherEntry);
+    return decodeAll<QVector<TeacherEntry>>(bytes);
 }
 
 std::optional<AccountStore> decodeAccountTable(const QByteArray &bytes)
 {
-    ByteReader r(bytes);
-    const int kinds = r.readU16();
-    AccountStore store;
-    for (int k = 0; k < kinds && r.ok(); ++k)
-        store.append(readList<Account>(r, readAccount));
-    if (!r.ok())
-        return std::nullopt;
-    return store;
+    return decodeAll<AccountStore>(bytes);
 }
 
 std::optional<QDate> decodeSeasonStart(const QByteArray &bytes)
 {
-    ByteReader r(bytes);
-    const QDate date = readDate(r);
-    if (!r.ok())
-        return std::nullopt;
-    return date;
+    return decodeAll<QDate>(bytes);
 }

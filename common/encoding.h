@@ -6,7 +6,6 @@
 #include <optional>
 
 class ByteReader;
-class ByteWriter;
 
 // Byte encodings of the records: little-endian, unaligned, texts as a 16-bit
 // count of UTF-16 units followed by the units, lists as a 16-bit count
@@ -16,33 +15,14 @@ class ByteWriter;
 // count can say. Decoders return std::nullopt when the input ends inside a
 // record; they never read past the end of their input.
 
-// Sizes in bytes, as the encoders produce them.
-int encodedSize(const Question &q);
-int encodedSize(const QuestionBlock &b);
-int encodedSize(const QuestionGroup &g);
-int encodedSize(const Account &a);
-int encodedSize(const Answer &a);
-int encodedSize(const TeacherEntry &t);
-
-// Writers and readers for use inside larger encodings.
-void writeQuestion(ByteWriter &w, const Question &q);
-void writeBlock(ByteWriter &w, const QuestionBlock &b);
-void writeGroup(ByteWriter &w, const QuestionGroup &g);
-void writeAccount(ByteWriter &w, const Account &a);
-void writeAnswer(ByteWriter &w, const Answer &a);
-void writeTeacherEntry(ByteWriter &w, const TeacherEntry &t);
-void writeDate(ByteWriter &w, const QDate &date);
-
-Question readQuestion(ByteReader &r);
-QuestionBlock readBlock(ByteReader &r);
-QuestionGroup readGroup(ByteReader &r);
-Account readAccount(ByteReader &r);
-Answer readAnswer(ByteReader &r);
-// The group byte after the block ids is taken only when it is at most 4;
-// otherwise (or at the end of the input) the group stays 0 and the byte is
-// left for the next entry.
-TeacherEntry readTeacherEntry(ByteReader &r);
-QDate readDate(ByteReader &r);
+// Reads one Question, QuestionBlock, QuestionGroup, Account, Answer or
+// TeacherEntry into `record`, which starts blank, for use inside larger
+// encodings. The group byte after a TeacherEntry's block ids is taken only
+// when it is at most 4; otherwise (or at the end of the input) the group
+// stays 0 and the byte is left for the next entry. When the input ends
+// inside the record, `r` fails and `record` keeps what was read before.
+template<typename Record>
+void readRecord(ByteReader &r, Record &record);
 
 // Single records.
 std::optional<QByteArray> encodeQuestion(const Question &q);

@@ -24,9 +24,9 @@ std::optional<QByteArray> packMessage(const Message &message)
     if (!w.ok())
         return std::nullopt;
     for (const Section &s : message.sections) {
-        w.writeI32(s.reserved);
-        w.writeI32(s.type);
-        w.writeI32(s.data.size());
+        w.write<qint32>(s.reserved);
+        w.write<qint32>(s.type);
+        w.write<qint32>(s.data.size());
         w.writeBytes(s.data);
     }
     return w.data();
@@ -36,14 +36,14 @@ UnpackResult unpackMessage(const QByteArray &bytes)
 {
     UnpackResult result;
     ByteReader r(bytes);
-    const int count = r.readU16();
+    const int count = r.read<quint16>();
     if (!r.ok())
         return result;
     for (int i = 0; i < count; ++i) {
         Section s;
-        s.reserved = r.readI32();
-        s.type = r.readI32();
-        const qint32 size = r.readI32();
+        s.reserved = r.read<qint32>();
+        s.type = r.read<qint32>();
+        const qint32 size = r.read<qint32>();
         if (!r.ok())
             return UnpackResult{UnpackResult::Incomplete, {}};
         if (size < 0)
@@ -78,7 +78,7 @@ std::optional<LoginCredentials> decodeLoginCredentials(const QByteArray &payload
     ByteReader r(payload);
     LoginCredentials c;
     c.login = r.readText();
-    const int length = r.readU16();
+    const int length = r.read<quint16>();
     c.password = r.readBytes(length);
     if (!r.ok())
         return std::nullopt;
@@ -88,14 +88,14 @@ std::optional<LoginCredentials> decodeLoginCredentials(const QByteArray &payload
 QByteArray encodeAttemptsLeft(qint32 attempts)
 {
     ByteWriter w(4);
-    w.writeI32(attempts);
+    w.write<qint32>(attempts);
     return w.data();
 }
 
 std::optional<qint32> decodeAttemptsLeft(const QByteArray &payload)
 {
     ByteReader r(payload);
-    const qint32 attempts = r.readI32();
+    const qint32 attempts = r.read<qint32>();
     if (!r.ok())
         return std::nullopt;
     return attempts;
@@ -104,15 +104,15 @@ std::optional<qint32> decodeAttemptsLeft(const QByteArray &payload)
 std::optional<QByteArray> encodeAnswerBatch(const AnswerBatch &batch)
 {
     ByteWriter w(10 + 12 * batch.items.size());
-    w.writeI32(batch.subject);
-    w.writeI32(batch.reserved);
+    w.write<qint32>(batch.subject);
+    w.write<qint32>(batch.reserved);
     w.writeCount(batch.items.size());
     if (!w.ok())
         return std::nullopt;
     for (const AnswerItem &item : batch.items) {
-        w.writeI32(item.questionId);
-        w.writeI32(item.blockId);
-        w.writeI32(item.value);
+        w.write<qint32>(item.questionId);
+        w.write<qint32>(item.blockId);
+        w.write<qint32>(item.value);
     }
     return w.data();
 }
@@ -121,18 +121,18 @@ std::optional<AnswerBatch> decodeAnswerBatch(const QByteArray &payload)
 {
     ByteReader r(payload);
     AnswerBatch batch;
-    batch.subject = r.readI32();
-    batch.reserved = r.readI32();
-    const int count = r.readU16();
+    batch.subject = r.read<qint32>();
+    batch.reserved = r.read<qint32>();
+    const int count = r.read<quint16>();
     if (!r.ok())
         return std::nullopt;
     const int whole = qMin(count, r.remaining() / 12);
     batch.items.reserve(whole);
     for (int i = 0; i < whole; ++i) {
         AnswerItem item;
-        item.questionId = r.readI32();
-        item.blockId = r.readI32();
-        item.value = r.readI32();
+        item.questionId = r.read<qint32>();
+        item.blockId = r.read<qint32>();
+        item.value = r.read<qint32>();
         batch.items.append(item);
     }
     return batch;
