@@ -4,6 +4,7 @@
 #include "clientdata.h"
 
 #include <QHostAddress>
+#include <QQueue>
 #include <QScopedPointer>
 #include <QVariant>
 #include <QVector>
@@ -40,6 +41,8 @@ public:
 
     PasswordWindow *loginWindow() const { return m_passwordWindow.data(); }
     const ClientData &receivedData() const { return m_data; }
+    // How long a request waits for its reply (ReplyTimeoutMs at start).
+    void setReplyTimeout(int milliseconds);
 
 signals:
     // The program is to end with `exitCode`: the user cancelled the login,
@@ -77,8 +80,17 @@ private slots:
     void on_pb_graph_export_2_clicked();
     void on_pb_help_clicked();
     void on_pb_update_expert_clicked();
+    void sl_replyDropped();
+    void sl_replyTimedOut();
 
 private:
+    // A request of the main window whose reply has not arrived yet.
+    struct AwaitedReply
+    {
+        std::optional<AnswerBatch> submission; // nothing for a refresh
+        bool givenUp = false; // the user has been told that it failed
+    };
+
     void showWelcomeOnce();
     void setUpResultTabs();
     void handleBlockList(const QVector<QuestionBlock> &blocks);
@@ -98,7 +110,20 @@ private:
     // Writes one whole message; false (after telling the user) when the
     // connection is not open.
     bool sendToServer(const QByteArray &message);
-    void exportResult(const ResultTab *tab);
+    // Writes a request whose reply the window then waits for.
+    bool sendRequest(const QByteArray &message, const std::optional<AnswerBatch> &submission);
+    // The request that a message just received answers; nothing for the
+    // reply to a login.
+    std::optional<AwaitedReply> replyArrived();
+    void replyUnreadable(const std::optional<AwaitedReply> &request);
+    void confirmSubmission(const AwaitedReply &request, const ClientData &before);
+    // "Ответить" sends when a block and somebody to rate are chosen and no
+    // reply is awaited; "Обновить" when no reply is awaited.
+    void updateSendButtons();
+    // The values of the question cards, as the batch they would be sent in.
+    std::optional<AnswerBatch> typedAnswers() const;
+    void keepTypedValues(const AnswerBatch &typed);
+    void exportResult(ResultTab *tab);
 
     const QScopedPointer<Ui::ClientClass> ui;
     QTcpSocket *m_socket = nullptr;
@@ -110,6 +135,8 @@ private:
     ClientData m_data;
     MessageAssembler *m_assembler = nullptr;
     QTimer *m_hideTimer = nullptr;
+    QTimer *m_replyTimer = nullptr;
+    QQueue<AwaitedReply> m_awaited;
     bool m_titleShown = false;
 };
 
