@@ -31,6 +31,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 
 // The files the client looks for in its working folder.
@@ -210,8 +212,8 @@ void Client::sl_server_disconnect()
     m_passwordWindow->setDisconnected();
 
     // No reply can come any more.
-    const bool submissionLost = m_replyTimer->isActive() && m_awaited.last().submission;
-    m_awaited.clear();
+    const bool submissionLost = m_replyTimer->isActive() && m_awaited->submission;
+    m_awaited.reset();
     m_replyTimer->stop();
     updateSendButtons();
     if (submissionLost) {
@@ -255,7 +257,7 @@ void Client::sl_window_hide()
 void Client::sl_readyReadEnd(const QByteArray &message)
 {
     const std::optional<AwaitedReply> request = replyArrived();
-    // A message that does not decode is ignored whole.
+    // A message that does not decode is ignored whole, and the user told.
     const auto sections = decodeServerMessage(message);
     if (!sections) {
         replyUnreadable(request);
@@ -313,35 +315,31 @@ void Client::sl_replyDropped()
 
 void Client::sl_replyTimedOut()
 {
-    // A late reply is still taken for the requests it answers, but the user
-    // is told now.
-    const bool submission = m_awaited.last().submission.has_value();
-    for (AwaitedReply &request : m_awaited)
-        request.givenUp = true;
-    updateSendButtons();
-    if (submission) {
-        QMessageBox::warning(dialogParent(), tr(MessageTitle),
-                             tr("Ваши ответы не сохранены: сервер не ответил.\n"
-                                "Проверьте соединение с сервером и нажмите «Ответить» ещё раз."));
+    // A server that does not store a batch does not answer it. One that is
+    // only slow may still do so; its reply then shows what it stored.
+    if (!m_awaited->submission) {
+        m_awaited.reset();
+        updateSendButtons();
+        return;
     }
+    m_awaited->late = true;
+    updateSendButtons();
+    QMessageBox::warning(dialogParent(), tr(MessageTitle),
+                         tr("Ваши ответы не сохранены: сервер не ответил.\n"
+                            "Проверьте соединение с сервером и нажмите «Ответить» ещё раз."));
 }
 
 std::optional<Client::AwaitedReply> Client::replyArrived()
 {
-    // The server answers every request, in order.
-    if (m_awaited.isEmpty())
-        return std::nullopt;
-    const AwaitedReply request = m_awaited.dequeue();
-    if (m_awaited.isEmpty()) {
-        m_replyTimer->stop();
-        updateSendButtons();
-    }
+    const std::optional<AwaitedReply> request = std::exchange(m_awaited, std::nullopt);
+    m_replyTimer->stop();
+    updateSendButtons();
     return request;
 }
 
 void Client::replyUnreadable(const std::optional<AwaitedReply> &request)
 {
-    const bool submission = request && request->submission && !request->givenUp;
+    const bool submission = request && request->submission && !request->late;
     QMessageBox::warning(dialogParent(), tr(MessageTitle),
                          submission ? tr("Ваши ответы не сохранены: ответ сервера не удалось прочитать.\n"
                                          "Проверьте соединение с сервером и нажмите «Ответить» ещё раз.")
@@ -354,7 +352,7 @@ void Client::confirmSubmission(const AwaitedReply &request, const ClientData &be
     if (replyShowsSubmission(*request.submission, before, m_data)) {
         ui->pb_send->setStyleSheet(QString::fromLatin1(SentStyle));
         QMessageBox::information(dialogParent(), tr(MessageTitle), clientText(ClientText::AnswersAccepted));
-    } else if (!request.givenUp) {
+    } else if (!request.late) {
         QMessageBox::warning(dialogParent(), tr(MessageTitle),
                              tr("Ваши ответы не сохранены: сервер ответил без них.\n"
                                 "Нажмите «Ответить» ещё раз; если это повторится, сообщите администратору."));
@@ -454,7 +452,7 @@ bool Client::sendRequest(const QByteArray &message, const std::optional<AnswerBa
 {
     if (!sendToServer(message))
         return false;
-    m_awaited.enqueue(AwaitedReply{submission, false});
+    m_awaited = AwaitedReply{submission, false};
     m_replyTimer->start();
     updateSendButtons();
     return true;
@@ -463,7 +461,7 @@ bool Client::sendRequest(const QByteArray &message, const std::optional<AnswerBa
 void Client::updateSendButtons()
 {
     const bool waiting = m_replyTimer->isActive();
-    const bool sending = waiting && m_awaited.last().submission;
+    const bool sending = waiting && m_awaited->submission;
     ui->pb_send->setText(sending ? tr("Отправка…") : tr("Ответить"));
     ui->pb_send->setEnabled(!waiting && chosenBlock() && chosenSubject());
     ui->pb_update_expert->setEnabled(!waiting);

@@ -4,7 +4,6 @@
 #include "clientdata.h"
 
 #include <QHostAddress>
-#include <QQueue>
 #include <QScopedPointer>
 #include <QVariant>
 #include <QVector>
@@ -84,11 +83,15 @@ private slots:
     void sl_replyTimedOut();
 
 private:
-    // A request of the main window whose reply has not arrived yet.
+    // The request of the main window whose reply has not arrived yet. One
+    // at a time: the server takes two messages that come close together
+    // for one.
     struct AwaitedReply
     {
         std::optional<AnswerBatch> submission; // nothing for a refresh
-        bool givenUp = false; // the user has been told that it failed
+        // The wait has ended and the user has been told that the answers
+        // were not saved; a reply that still comes may show them after all.
+        bool late = false;
     };
 
     void showWelcomeOnce();
@@ -136,7 +139,7 @@ private:
     MessageAssembler *m_assembler = nullptr;
     QTimer *m_hideTimer = nullptr;
     QTimer *m_replyTimer = nullptr;
-    QQueue<AwaitedReply> m_awaited;
+    std::optional<AwaitedReply> m_awaited;
     bool m_titleShown = false;
 };
 

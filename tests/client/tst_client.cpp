@@ -1036,14 +1036,22 @@ void TestClient::refreshSendsEmptyMessage()
     const Client &c = *s.client;
     child<QComboBox>(&c, "cb_type_user")->setCurrentIndex(1);
 
-    QTest::mouseClick(child<QPushButton>(&c, "pb_update_expert"), Qt::LeftButton);
+    auto *update = child<QPushButton>(&c, "pb_update_expert");
+    auto *send = child<QPushButton>(&c, "pb_send");
+    QTest::mouseClick(update, Qt::LeftButton);
     QTRY_COMPARE(s.server.received(), QByteArray(2, '\0'));
+    // Nothing is sent before the reply.
+    QVERIFY(!update->isEnabled());
+    QVERIFY(!send->isEnabled());
+    QCOMPARE(send->text(), QStringLiteral("Ответить"));
 
     QVector<TeacherEntry> progress = school.teachers;
     progress.append(makeTeacher(13, QStringLiteral("Новикова"), 1));
     s.server.sendDataReply(school.allBlocks, {}, &progress);
     QTRY_COMPARE(comboItems(child<QComboBox>(&c, "cb_list_teachere")),
                  QStringList({QStringLiteral("Сидорова"), QStringLiteral("Новикова")}));
+    QVERIFY(update->isEnabled());
+    QVERIFY(send->isEnabled());
     QCOMPARE(child<QComboBox>(&c, "cb_type_user")->currentIndex(), 1);
     QCOMPARE(comboItems(child<QComboBox>(&c, "cb_list_block")), QStringList({school.lessons.name, school.classroom.name}));
     QCOMPARE(c.findChild<AnswerHistoryView *>()->count(), 0);
