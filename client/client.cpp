@@ -31,6 +31,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 
 // The files the client looks for in its working folder.
@@ -41,9 +43,11 @@ const char HelpFile[] = "file.pdf";
 // The marker of the settings store that asks for the welcome window.
 const char WelcomeKey[] = "Temp";
 
-// Marks "Ответить" once answers have been sent.
+// Marks "Ответить" once the server has confirmed answers.
 const char SentStyle[] = "QPushButton\n{background-color: qlineargradient(spread:pad, x1:0.5, y1:1, "
                          "x2:0.5, y2:0, stop:0 rgba(204, 183, 144, 255));\n}\n";
+
+const char MessageTitle[] = "Опросник";
 
 QString exportStartFolder()
 {
@@ -93,6 +97,11 @@ Client::Client(const QHostAddress &server, quint16 port, QWidget *parent)
     Q_INIT_RESOURCE(client);
     ui->setupUi(this);
 
+    m_replyTimer = new QTimer(this);
+    m_replyTimer->setSingleShot(true);
+    m_replyTimer->setInterval(ReplyTimeoutMs);
+    connect(m_replyTimer, &QTimer::timeout, this, &Client::sl_replyTimedOut);
+
     showWelcomeOnce();
 
     m_passwordWindow.reset(new PasswordWindow);
@@ -121,7 +130,9 @@ Client::Client(const QHostAddress &server, quint16 port, QWidget *parent)
     setUpResultTabs();
 
     m_assembler = new MessageAssembler(this);
+    m_assembler->setSizeLimit(ReplySizeLimit);
     connect(m_assembler, &MessageAssembler::messageReady, this, &Client::sl_readyReadEnd);
+    connect(m_assembler, &MessageAssembler::messageDropped, this, &Client::sl_replyDropped);
 
     m_socket = new QTcpSocket(this);
     connect(m_socket, &QTcpSocket::connected, this, &Client::sl_server_connect);
@@ -134,6 +145,11 @@ Client::~Client()
 {
     // The socket may still report its end while this window is half gone.
     m_socket->disconnect(this);
+}
+
+void Client::setReplyTimeout(int milliseconds)
+{
+    m_replyTimer->setInterval(milliseconds);
 }
 
 void Client::showWelcomeOnce()
@@ -194,10 +210,25 @@ void Client::sl_server_disconnect()
 {
     // There is no reconnection; while the login window is open it says so.
     m_passwordWindow->setDisconnected();
+
+    // No reply can come any more.
+    const bool submissionLost = m_replyTimer->isActive() && m_awaited->submission;
+    m_awaited.reset();
+    m_replyTimer->stop();
+    updateSendButtons();
+    if (submissionLost) {
+        QMessageBox::warning(dialogParent(), tr(MessageTitle),
+                             tr("Ваши ответы не сохранены: связь с сервером прервалась.\n"
+                                "Проверьте соединение с сервером, запустите программу снова "
+                                "и ответьте ещё раз."));
+    }
 }
 
 void Client::sl_readyRead()
 {
+    // A long reply is still arriving: the wait counts from its last byte.
+    if (m_replyTimer->isActive())
+        m_replyTimer->start();
     m_assembler->append(m_socket->readAll());
 }
 
@@ -225,10 +256,15 @@ void Client::sl_window_hide()
 
 void Client::sl_readyReadEnd(const QByteArray &message)
 {
-    // A message that does not decode is ignored whole.
+    const std::optional<AwaitedReply> request = replyArrived();
+    // A message that does not decode is ignored whole, and the user told.
     const auto sections = decodeServerMessage(message);
-    if (!sections)
+    if (!sections) {
+        replyUnreadable(request);
         return;
+    }
+    const ClientData before = m_data;
+    const std::optional<AnswerBatch> typed = typedAnswers();
 
     // The block choice depends on the blocks and the teachers; it and the
     // question cards are rebuilt once, after both lists are replaced.
@@ -261,9 +297,66 @@ void Client::sl_readyReadEnd(const QByteArray &message)
         setWindowModality(Qt::NonModal);
         show();
     }
-    // The block chosen before stays chosen while it is still open.
-    if (choicesChanged)
+    // The block chosen before stays chosen while it is still open, and
+    // keeps the values typed into its questions.
+    if (choicesChanged) {
         showOfferedBlocks(ui->cb_list_block->currentData());
+        if (typed)
+            keepTypedValues(*typed);
+    }
+    if (request && request->submission)
+        confirmSubmission(*request, before);
+}
+
+void Client::sl_replyDropped()
+{
+    replyUnreadable(replyArrived());
+}
+
+void Client::sl_replyTimedOut()
+{
+    // A server that does not store a batch does not answer it. One that is
+    // only slow may still do so; its reply then shows what it stored.
+    if (!m_awaited->submission) {
+        m_awaited.reset();
+        updateSendButtons();
+        return;
+    }
+    m_awaited->late = true;
+    updateSendButtons();
+    QMessageBox::warning(dialogParent(), tr(MessageTitle),
+                         tr("Ваши ответы не сохранены: сервер не ответил.\n"
+                            "Проверьте соединение с сервером и нажмите «Ответить» ещё раз."));
+}
+
+std::optional<Client::AwaitedReply> Client::replyArrived()
+{
+    const std::optional<AwaitedReply> request = std::exchange(m_awaited, std::nullopt);
+    m_replyTimer->stop();
+    updateSendButtons();
+    return request;
+}
+
+void Client::replyUnreadable(const std::optional<AwaitedReply> &request)
+{
+    const bool submission = request && request->submission && !request->late;
+    QMessageBox::warning(dialogParent(), tr(MessageTitle),
+                         submission ? tr("Ваши ответы не сохранены: ответ сервера не удалось прочитать.\n"
+                                         "Проверьте соединение с сервером и нажмите «Ответить» ещё раз.")
+                                    : tr("Ответ сервера не удалось прочитать.\n"
+                                         "Проверьте соединение с сервером."));
+}
+
+void Client::confirmSubmission(const AwaitedReply &request, const ClientData &before)
+{
+    if (replyShowsSubmission(*request.submission, before, m_data)) {
+        ui->pb_send->setStyleSheet(QString::fromLatin1(SentStyle));
+        QMessageBox::information(dialogParent(), tr(MessageTitle), clientText(ClientText::AnswersAccepted));
+    } else if (!request.late) {
+        QMessageBox::warning(dialogParent(), tr(MessageTitle),
+                             tr("Ваши ответы не сохранены: сервер ответил без них.\n"
+                                "Нажмите «Ответить» ещё раз; если это повторится, сообщите администратору."));
+    }
 }
 
 void Client::handleBlockList(const QVector<QuestionBlock> &blocks)
@@ -355,10 +448,53 @@ QWidget *Client::dialogParent()
     return isVisible() ? static_cast<QWidget *>(this) : m_passwordWindow.data();
 }
 
+bool Client::sendRequest(const QByteArray &message, const std::optional<AnswerBatch> &submission)
+{
+    if (!sendToServer(message))
+        return false;
+    m_awaited = AwaitedReply{submission, false};
+    m_replyTimer->start();
+    updateSendButtons();
+    return true;
+}
+
+void Client::updateSendButtons()
+{
+    const bool waiting = m_replyTimer->isActive();
+    const bool sending = waiting && m_awaited->submission;
+    ui->pb_send->setText(sending ? tr("Отправка…") : tr("Ответить"));
+    ui->pb_send->setEnabled(!waiting && chosenBlock() && chosenSubject());
+    ui->pb_update_expert->setEnabled(!waiting);
+}
+
+std::optional<AnswerBatch> Client::typedAnswers() const
+{
+    const auto block = chosenBlock();
+    const auto subject = chosenSubject();
+    if (!block || !subject)
+        return std::nullopt;
+    QVector<Question> answered;
+    for (const QuestTestUnit *unit : m_questionUnits)
+        answered.append(unit->answer());
+    return buildAnswerBatch(*subject, block->id, answered);
+}
+
+void Client::keepTypedValues(const AnswerBatch &typed)
+{
+    const auto block = chosenBlock();
+    const auto subject = chosenSubject();
+    if (!block || !subject)
+        return;
+    for (QuestTestUnit *unit : qAsConst(m_questionUnits)) {
+        if (const auto value = typedValue(typed, *subject, block->id, unit->answer().id))
+            unit->setValue(*value);
+    }
+}
+
 bool Client::sendToServer(const QByteArray &message)
 {
     if (m_socket->state() != QAbstractSocket::ConnectedState) {
-        QMessageBox::warning(dialogParent(), tr("Опросник"), clientText(ClientText::NoConnection));
+        QMessageBox::warning(dialogParent(), tr(MessageTitle), clientText(ClientText::NoConnection));
         return false;
     }
     m_socket->write(message);
@@ -367,21 +503,14 @@ bool Client::sendToServer(const QByteArray &message)
 
 void Client::on_pb_send_clicked()
 {
-    const auto block = chosenBlock();
-    const auto subject = chosenSubject();
     // "Ответить" is disabled then; nothing to send without a block or
     // without somebody to rate.
-    if (!block || !subject)
+    const auto batch = typedAnswers();
+    if (!batch)
         return;
-    QVector<Question> answered;
-    for (const QuestTestUnit *unit : qAsConst(m_questionUnits))
-        answered.append(unit->answer());
-    const auto bytes = answerSubmissionBytes(buildAnswerBatch(*subject, block->id, answered));
-    if (!bytes || !sendToServer(*bytes))
-        return;
-
-    ui->pb_send->setStyleSheet(QString::fromLatin1(SentStyle));
-    QMessageBox::information(dialogParent(), tr("Опросник"), clientText(ClientText::AnswersAccepted));
+    // The user is thanked once the server's reply shows the answers.
+    if (const auto bytes = answerSubmissionBytes(*batch))
+        sendRequest(*bytes, batch);
 }
 
 void Client::on_cb_type_user_currentIndexChanged(int index)
@@ -408,8 +537,8 @@ void Client::on_cb_list_block_currentIndexChanged(int)
     ui->l_block_dublicate->setText(longName ? name : QString());
     ui->l_block_dublicate->setVisible(longName);
 
+    updateSendButtons();
     const auto block = chosenBlock();
-    ui->pb_send->setEnabled(block && chosenSubject());
     if (!block)
         return;
     for (int position = 0; position < block->questions.size(); ++position) {
@@ -420,7 +549,7 @@ void Client::on_cb_list_block_currentIndexChanged(int)
     }
 }
 
-void Client::exportResult(const ResultTab *tab)
+void Client::exportResult(ResultTab *tab)
 {
     QString fileName = QFileDialog::getSaveFileName(this, clientText(ClientText::ExportTitle), exportStartFolder(),
                                                     tr("Data Files (*.csv)"));
@@ -521,5 +650,5 @@ void Client::on_pb_help_clicked()
 
 void Client::on_pb_update_expert_clicked()
 {
-    sendToServer(emptyMessageBytes());
+    sendRequest(emptyMessageBytes(), std::nullopt);
 }

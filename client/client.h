@@ -40,6 +40,8 @@ public:
 
     PasswordWindow *loginWindow() const { return m_passwordWindow.data(); }
     const ClientData &receivedData() const { return m_data; }
+    // How long a request waits for its reply (ReplyTimeoutMs at start).
+    void setReplyTimeout(int milliseconds);
 
 signals:
     // The program is to end with `exitCode`: the user cancelled the login,
@@ -77,8 +79,21 @@ private slots:
     void on_pb_graph_export_2_clicked();
     void on_pb_help_clicked();
     void on_pb_update_expert_clicked();
+    void sl_replyDropped();
+    void sl_replyTimedOut();
 
 private:
+    // The request of the main window whose reply has not arrived yet. One
+    // at a time: the server takes two messages that come close together
+    // for one.
+    struct AwaitedReply
+    {
+        std::optional<AnswerBatch> submission; // nothing for a refresh
+        // The wait has ended and the user has been told that the answers
+        // were not saved; a reply that still comes may show them after all.
+        bool late = false;
+    };
+
     void showWelcomeOnce();
     void setUpResultTabs();
     void handleBlockList(const QVector<QuestionBlock> &blocks);
@@ -98,7 +113,20 @@ private:
     // Writes one whole message; false (after telling the user) when the
     // connection is not open.
     bool sendToServer(const QByteArray &message);
-    void exportResult(const ResultTab *tab);
+    // Writes a request whose reply the window then waits for.
+    bool sendRequest(const QByteArray &message, const std::optional<AnswerBatch> &submission);
+    // The request that a message just received answers; nothing for the
+    // reply to a login.
+    std::optional<AwaitedReply> replyArrived();
+    void replyUnreadable(const std::optional<AwaitedReply> &request);
+    void confirmSubmission(const AwaitedReply &request, const ClientData &before);
+    // "Ответить" sends when a block and somebody to rate are chosen and no
+    // reply is awaited; "Обновить" when no reply is awaited.
+    void updateSendButtons();
+    // The values of the question cards, as the batch they would be sent in.
+    std::optional<AnswerBatch> typedAnswers() const;
+    void keepTypedValues(const AnswerBatch &typed);
+    void exportResult(ResultTab *tab);
 
     const QScopedPointer<Ui::ClientClass> ui;
     QTcpSocket *m_socket = nullptr;
@@ -110,6 +138,8 @@ private:
     ClientData m_data;
     MessageAssembler *m_assembler = nullptr;
     QTimer *m_hideTimer = nullptr;
+    QTimer *m_replyTimer = nullptr;
+    std::optional<AwaitedReply> m_awaited;
     bool m_titleShown = false;
 };
 

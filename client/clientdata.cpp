@@ -15,6 +15,23 @@ int commonGroup(const QVector<T> &records)
     return group;
 }
 
+// Whether `answers` end with the answers of `items`, in item order.
+bool endsWithItems(const QVector<Answer> &answers, const QVector<AnswerItem> &items, qint32 subject)
+{
+    if (answers.size() < items.size())
+        return false;
+    const int first = answers.size() - items.size();
+    for (int i = 0; i < items.size(); ++i) {
+        const Answer &answer = answers.at(first + i);
+        const AnswerItem &item = items.at(i);
+        if (answer.questionId != item.questionId || answer.blockId != item.blockId
+            || answer.value != qint16(item.value) || (subject >= 0 && answer.subjectId != subject)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 QVector<TeacherEntry> ClientData::teachersOfGroup(int group) const
@@ -84,6 +101,36 @@ AnswerBatch buildAnswerBatch(qint32 subjectId, qint32 blockId, const QVector<Que
     for (const Question &q : answered)
         batch.items.append(AnswerItem{q.id, blockId, qint32(q.reserved)});
     return batch;
+}
+
+bool replyShowsSubmission(const AnswerBatch &sent, const ClientData &before, const ClientData &reply)
+{
+    if (sent.items.isEmpty())
+        return true;
+    if (reply.expert) {
+        if (!endsWithItems(reply.answers, sent.items, sent.subject))
+            return false;
+        for (const TeacherEntry &teacher : reply.teachers) {
+            if (teacher.id == sent.subject)
+                return teacher.answeredBlocks.contains(sent.items.first().blockId);
+        }
+        return false;
+    }
+    // A teacher sends no subject: the server rates the author.
+    if (before.answers.isEmpty() && reply.answers.isEmpty())
+        return true;
+    return endsWithItems(reply.answers, sent.items, -1);
+}
+
+std::optional<qint32> typedValue(const AnswerBatch &typed, qint32 subject, qint32 blockId, qint32 questionId)
+{
+    if (typed.subject != subject)
+        return std::nullopt;
+    for (const AnswerItem &item : typed.items) {
+        if (item.blockId == blockId && item.questionId == questionId)
+            return item.value;
+    }
+    return std::nullopt;
 }
 
 int chartTabToRemove(int group)

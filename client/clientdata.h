@@ -53,6 +53,18 @@ public:
 // with the chosen value in their `reserved` field.
 AnswerBatch buildAnswerBatch(qint32 subjectId, qint32 blockId, const QVector<Question> &answered);
 
+// Whether `reply`, the data of the server's reply to `sent`, shows the
+// answers sent where such a reply shows them: an expert's answer list ends
+// with them and the teacher's progress lists their block; a teacher's own
+// answers end with them. A parent is shown no answers, so its reply shows
+// nothing to check; a non-expert whose answer lists have always been empty
+// is taken for one. A batch without items shows nothing either.
+bool replyShowsSubmission(const AnswerBatch &sent, const ClientData &before, const ClientData &reply);
+
+// The value that `typed` holds for question `questionId` of block `blockId`
+// about `subject`; nothing when `typed` is about another block or subject.
+std::optional<qint32> typedValue(const AnswerBatch &typed, qint32 subject, qint32 blockId, qint32 questionId);
+
 // The index of the chart tab that has nothing to show when every block or
 // answer is of `group`: the school teachers' tab (3) for group 0, the other
 // one (2) for any other group.

@@ -12,6 +12,15 @@
 // The client's side of the conversation: the bytes of the messages it sends
 // and the decoded content of the messages it receives.
 
+// The largest message the client takes. It trusts its server, whose largest
+// reply, an expert's with 65 535 answers about long questions, is some 80 MB.
+constexpr qint64 ReplySizeLimit = qint64(1) << 30;
+
+// How long the client waits for the reply to a request, counted from the
+// request and again from every byte received: a long reply on a slow school
+// network is still arriving, a silent server has failed.
+constexpr int ReplyTimeoutMs = 60 * 1000;
+
 // A whole LoginRequest message; nothing when the login is too long to send.
 std::optional<QByteArray> loginRequestBytes(const LoginCredentials &credentials);
 

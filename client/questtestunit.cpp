@@ -27,3 +27,8 @@ Question QuestTestUnit::answer() const
     answered.reserved = qint16(ui->sb_type1->value());
     return answered;
 }
+
+void QuestTestUnit::setValue(qint32 value)
+{
+    ui->sb_type1->setValue(value);
+}

@@ -24,6 +24,8 @@ public:
     void setQuestion(const Question &question, int position);
     // The question shown, with the chosen value in its `reserved` field.
     Question answer() const;
+    // Chooses `value`, held to the question's range.
+    void setValue(qint32 value);
 
 private:
     const QScopedPointer<Ui::QuestTestUnit> ui;

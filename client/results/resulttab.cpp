@@ -171,7 +171,11 @@ void ResultTab::toggleGroupView()
 
 void ResultTab::apply()
 {
-    const ChartResult result = computeResult();
+    showResult(computeResult());
+}
+
+void ResultTab::showResult(const ChartResult &result)
+{
     if (d->w.legend)
         d->w.legend->setEntries(legendEntries(result.authorNames));
     if (d->w.painter)
@@ -190,9 +194,11 @@ ChartResult ResultTab::computeResult() const
     return computeChartResult(d->answers, d->blocks, selection);
 }
 
-bool ResultTab::exportCsv(const QString &fileName) const
+bool ResultTab::exportCsv(const QString &fileName)
 {
-    return exportChartResult(computeResult(), fileName);
+    const ChartResult result = computeResult();
+    showResult(result);
+    return exportChartResult(result, fileName);
 }
 
 bool ResultTab::isGroupView() const

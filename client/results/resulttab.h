@@ -65,8 +65,9 @@ public:
     void apply();
 
     ChartResult computeResult() const;
-    // Writes the current result; false when the file cannot be written.
-    bool exportCsv(const QString &fileName) const;
+    // Applies the current selection and writes its result, so that the file
+    // holds what the chart shows; false when the file cannot be written.
+    bool exportCsv(const QString &fileName);
 
     bool isGroupView() const;
 
@@ -77,6 +78,9 @@ public:
     QStringList teacherNames() const;
 
 private:
+    // Shows `result` in the legend and the chart.
+    void showResult(const ChartResult &result);
+
     class Private;
     Private *d;
 };

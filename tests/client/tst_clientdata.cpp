@@ -3,6 +3,9 @@
 
 #include <QTest>
 
+Q_DECLARE_METATYPE(Answer)
+Q_DECLARE_METATYPE(AnswerBatch)
+
 namespace {
 
 template<typename Record>
@@ -33,6 +36,20 @@ ClientData expertData()
     return data;
 }
 
+// An answer as a reply lists it: of question `questionId` of block 3.
+Answer replied(qint32 questionId, qint16 value, qint32 subjectId)
+{
+    return makeAnswer(questionId, 3, 7, subjectId, QDate::currentDate(), value);
+}
+
+AnswerBatch batchOf(qint32 subject, const QVector<AnswerItem> &items)
+{
+    AnswerBatch batch;
+    batch.subject = subject;
+    batch.items = items;
+    return batch;
+}
+
 } // namespace
 
 class TestClientData : public QObject
@@ -51,6 +68,10 @@ private slots:
     void commonGroup_data();
     void commonGroup();
     void answerBatchCarriesChosenValues();
+    void replyShowsSubmission_data();
+    void replyShowsSubmission();
+    void typedValue_data();
+    void typedValue();
     void chartTabToRemove();
 };
 
@@ -199,6 +220,92 @@ void TestClientData::answerBatchCarriesChosenValues()
     QCOMPARE(batch.subject, 12);
     QCOMPARE(batch.reserved, -1);
     QCOMPARE(batch.items, (QVector<AnswerItem>{AnswerItem{5, 2, 4}, AnswerItem{8, 2, -3}}));
+}
+
+void TestClientData::replyShowsSubmission_data()
+{
+    QTest::addColumn<bool>("expert");
+    QTest::addColumn<AnswerBatch>("sent");
+    QTest::addColumn<QVector<Answer>>("before");
+    QTest::addColumn<QVector<Answer>>("reply");
+    QTest::addColumn<QVector<qint32>>("answeredBlocks"); // of teacher 10 in the reply
+    QTest::addColumn<bool>("shows");
+
+    // Questions 30 and 31 of block 3 about teacher 10; the author is 7.
+    const AnswerBatch aboutTeacher = batchOf(10, {AnswerItem{30, 3, 4}, AnswerItem{31, 3, -2}});
+    const AnswerBatch own = batchOf(-1, aboutTeacher.items);
+    const Answer older = replied(30, 1, 11);
+    const QVector<Answer> stored = {older, replied(30, 4, 10), replied(31, -2, 10)};
+    const QVector<qint32> answered = {1, 3};
+
+    QTest::newRow("expert: answers last, block in the progress") << true << aboutTeacher << QVector<Answer>{older}
+                                                                  << stored << answered << true;
+    QTest::newRow("expert: answers missing") << true << aboutTeacher << QVector<Answer>{older}
+                                             << QVector<Answer>{older} << answered << false;
+    QTest::newRow("expert: only the last answer") << true << aboutTeacher << QVector<Answer>{older}
+                                                  << stored.mid(0, 1) + stored.mid(2) << answered << false;
+    QTest::newRow("expert: an answer after them")
+        << true << aboutTeacher << QVector<Answer>{} << stored + QVector<Answer>{older} << answered << false;
+    QTest::newRow("expert: another value") << true << batchOf(10, {AnswerItem{30, 3, 4}, AnswerItem{31, 3, 2}})
+                                           << QVector<Answer>{} << stored << answered << false;
+    QTest::newRow("expert: about another teacher")
+        << true << aboutTeacher << QVector<Answer>{}
+        << QVector<Answer>{replied(30, 4, 12), replied(31, -2, 12)} << answered << false;
+    QTest::newRow("expert: block not in the progress")
+        << true << aboutTeacher << QVector<Answer>{} << stored << QVector<qint32>{1} << false;
+    QTest::newRow("expert: nothing sent") << true << batchOf(10, {}) << QVector<Answer>{} << QVector<Answer>{}
+                                          << QVector<qint32>{} << true;
+    QTest::newRow("teacher: own answers last") << false << own << QVector<Answer>{} << stored.mid(1)
+                                               << QVector<qint32>{} << true;
+    QTest::newRow("teacher: earlier answers only") << false << own << QVector<Answer>{older}
+                                                   << QVector<Answer>{older} << QVector<qint32>{} << false;
+    QTest::newRow("teacher: answers gone") << false << own << QVector<Answer>{older} << QVector<Answer>{}
+                                           << QVector<qint32>{} << false;
+    QTest::newRow("parent: shown no answers") << false << own << QVector<Answer>{} << QVector<Answer>{}
+                                              << QVector<qint32>{} << true;
+}
+
+void TestClientData::replyShowsSubmission()
+{
+    QFETCH(bool, expert);
+    QFETCH(AnswerBatch, sent);
+    QFETCH(QVector<Answer>, before);
+    QFETCH(QVector<Answer>, reply);
+    QFETCH(QVector<qint32>, answeredBlocks);
+    QFETCH(bool, shows);
+
+    ClientData previous;
+    previous.expert = expert;
+    previous.answers = before;
+    ClientData replied = previous;
+    replied.answers = reply;
+    if (expert)
+        replied.teachers = {makeTeacher(12, QStringLiteral("Орлова"), 0, {3}),
+                            makeTeacher(10, QStringLiteral("Иванова"), 0, answeredBlocks)};
+    QCOMPARE(::replyShowsSubmission(sent, previous, replied), shows);
+}
+
+void TestClientData::typedValue_data()
+{
+    QTest::addColumn<qint32>("subject");
+    QTest::addColumn<qint32>("blockId");
+    QTest::addColumn<qint32>("questionId");
+    QTest::addColumn<int>("value"); // -100: none
+
+    QTest::newRow("same teacher, block and question") << 10 << 3 << 31 << -2;
+    QTest::newRow("another question") << 10 << 3 << 32 << -100;
+    QTest::newRow("another block") << 10 << 4 << 31 << -100;
+    QTest::newRow("another teacher") << 12 << 3 << 31 << -100;
+}
+
+void TestClientData::typedValue()
+{
+    QFETCH(qint32, subject);
+    QFETCH(qint32, blockId);
+    QFETCH(qint32, questionId);
+    QFETCH(int, value);
+    const AnswerBatch typed = batchOf(10, {AnswerItem{30, 3, 4}, AnswerItem{31, 3, -2}});
+    QCOMPARE(::typedValue(typed, subject, blockId, questionId).value_or(-100), value);
 }
 
 void TestClientData::chartTabToRemove()

@@ -66,9 +66,9 @@ void TestQuestTestUnit::showsQuestion()
     QCOMPARE(spin->value(), startValue);
 
     // Values outside the range cannot be entered.
-    spin->setValue(maxValue + 1);
+    unit.setValue(maxValue + 1);
     QCOMPARE(spin->value(), maxValue);
-    spin->setValue(minValue - 1);
+    unit.setValue(minValue - 1);
     QCOMPARE(spin->value(), minValue);
 }
 
