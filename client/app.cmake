@@ -1,11 +1,12 @@
 # The client's windows (clientui), the client program, and the files it
-# reads from its working folder: the two pictures and the help document.
+# reads: the two pictures and the help document.
 # Included from client/CMakeLists.txt.
 
 add_library(clientui STATIC
     addressline.cpp addressline.h
     client.cpp client.h client.ui client.qrc
     clientdata.cpp clientdata.h
+    clientfiles.cpp clientfiles.h
     clientprotocol.cpp clientprotocol.h
     firstmessagew.cpp firstmessagew.h firstmessagew.ui
     passwordwindow.cpp passwordwindow.h passwordwindow.ui
@@ -32,8 +33,8 @@ add_custom_command(
 add_custom_target(client_help DEPENDS ${client_help_pdf})
 add_dependencies(client client_help)
 
-# The client reads these from its working folder, which is its own folder
-# when started as the README says.
+# The client finds these beside itself when started from the build folder
+# (clientfiles.h); packaging/ installs them into the data folder.
 add_custom_command(TARGET client POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different
             ${CMAKE_CURRENT_SOURCE_DIR}/resources/pikto.png
