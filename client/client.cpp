@@ -517,7 +517,7 @@ void Client::on_pb_graph_export_2_clicked()
 
 void Client::on_pb_help_clicked()
 {
-    const QString document = QFileInfo(clientDataFile(QString::fromLatin1(HelpFile))).absoluteFilePath();
+    const QString document = clientDataFile(QString::fromLatin1(HelpFile));
     if (!QFileInfo::exists(document)) {
         QMessageBox::warning(this, tr("Помощь"),
                              tr("Файл справки не найден:\n%1").arg(QDir::toNativeSeparators(document)));
