@@ -3,6 +3,7 @@
 
 #include "addressline.h"
 #include "answerhistoryview.h"
+#include "clientfiles.h"
 #include "clientprotocol.h"
 #include "clienttexts.h"
 #include "firstmessagew.h"
@@ -35,7 +36,7 @@
 
 namespace {
 
-// The files the client looks for in its working folder.
+// The files the client reads; clientfiles.h says where it looks for them.
 const char AddressFile[] = "setting_client.ini";
 const char PictureFile[] = "pikto.png";
 const char HelpFile[] = "file.pdf";
@@ -84,7 +85,7 @@ void fillById(QComboBox *combo, const QVector<Record> &records, const QVariant &
 } // namespace
 
 Client::Client(QWidget *parent)
-    : Client(readServerAddress(QString::fromLatin1(AddressFile)), ServerPort, parent)
+    : Client(readServerAddress(clientConfigFile(QString::fromLatin1(AddressFile))), ServerPort, parent)
 {
 }
 
@@ -122,7 +123,7 @@ Client::Client(const QHostAddress &server, quint16 port, QWidget *parent)
              false);
     ui->pb_send->setEnabled(false);
     ui->w_for_units->layout()->setAlignment(Qt::AlignTop);
-    ui->l_pikto->setPixmap(QPixmap(QString::fromLatin1(PictureFile)));
+    ui->l_pikto->setPixmap(QPixmap(clientDataFile(QString::fromLatin1(PictureFile))));
 
     m_historyView = new AnswerHistoryView(0, false);
     m_historyView->embedInto(ui->w_for_units_history);
@@ -645,7 +646,16 @@ void Client::on_pb_graph_export_2_clicked()
 
 void Client::on_pb_help_clicked()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(QString::fromLatin1(HelpFile)).absoluteFilePath()));
+    const QString document = clientDataFile(QString::fromLatin1(HelpFile));
+    if (!QFileInfo::exists(document)) {
+        QMessageBox::warning(this, tr("Помощь"),
+                             tr("Файл справки не найден:\n%1").arg(QDir::toNativeSeparators(document)));
+    } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(document))) {
+        QMessageBox::warning(this, tr("Помощь"),
+                             tr("Не удалось открыть файл справки:\n%1\n"
+                                "Для просмотра нужна программа, открывающая файлы PDF.")
+                                 .arg(QDir::toNativeSeparators(document)));
+    }
 }
 
 void Client::on_pb_update_expert_clicked()

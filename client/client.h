@@ -32,8 +32,8 @@ class Client : public QWidget
     Q_OBJECT
 
 public:
-    // Connects to the address named in "setting_client.ini" of the working
-    // folder, on the server's port.
+    // Connects to the address named in "setting_client.ini" (found as
+    // clientfiles.h says), on the server's port.
     explicit Client(QWidget *parent = nullptr);
     Client(const QHostAddress &server, quint16 port, QWidget *parent = nullptr);
     ~Client() override;

@@ -1,6 +1,8 @@
 #include "firstmessagew.h"
 #include "ui_firstmessagew.h"
 
+#include "clientfiles.h"
+
 #include <QPixmap>
 
 FirstMessageW::FirstMessageW(QWidget *parent)
@@ -8,8 +10,8 @@ FirstMessageW::FirstMessageW(QWidget *parent)
     , ui(new Ui::FirstMessageW)
 {
     ui->setupUi(this);
-    // The picture lies beside the program; without it only the text shows.
-    ui->l_pikto->setPixmap(QPixmap(QStringLiteral("pikto_first.png")));
+    // Without the picture only the text shows.
+    ui->l_pikto->setPixmap(QPixmap(clientDataFile(QStringLiteral("pikto_first.png"))));
 }
 
 FirstMessageW::~FirstMessageW() = default;

@@ -1,11 +1,9 @@
 #include "client.h"
+#include "toolkittranslation.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTextCodec>
-#include <QTranslator>
 
 #include <clocale>
 
@@ -19,13 +17,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     app.setWindowIcon(QIcon(QStringLiteral(":/Client/package_edutainment.ico")));
 
-    // Dates and the toolkit's own dialogs (file dialog, message box buttons)
-    // in Russian, like the rest of the program.
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
-        app.installTranslator(&qtTranslator);
+    installToolkitTranslation(app);
 
     Client window;
     QObject::connect(&window, &Client::sg_finished, &QCoreApplication::exit);

@@ -3,7 +3,8 @@
 # Usage: scripts/install-deps.sh [extra-package...]
 set -euo pipefail
 
-packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools fonts-dejavu-core "$@")
+# qttranslations5-l10n: the toolkit's own texts (buttons, file dialogs) in Russian.
+packages=(cmake make g++ qtbase5-dev qtbase5-dev-tools qttranslations5-l10n fonts-dejavu-core "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -33,4 +33,8 @@ if command -v clang++ >/dev/null; then
     rm -rf "$fuzz/corpus" && cp -r fuzz/corpus "$fuzz/corpus"
     "$fuzz/fuzz/fuzz_decoders" -runs=200000 -max_len=4096 "$fuzz/corpus"
 fi
+
+# The two Debian packages: built, unpacked into a temporary root, and each
+# installed program started there headless to see it finds its files.
+scripts/check-packages.sh build-package
 echo "All tests passed."

@@ -1,5 +1,7 @@
 #include "addressline.h"
+#include "clientfiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,6 +15,8 @@ private slots:
     void scan();
     void readsOnlyTheFirstLine();
     void missingFileGivesZero();
+    void locatesTheFile_data();
+    void locatesTheFile();
 };
 
 void TestAddressLine::scan_data()
@@ -61,6 +65,39 @@ void TestAddressLine::missingFileGivesZero()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QCOMPARE(readServerAddress(dir.filePath(QStringLiteral("setting_client.ini"))), QHostAddress(quint32(0)));
+}
+
+// Where the client looks for the address file, its pictures and its help.
+void TestAddressLine::locatesTheFile_data()
+{
+    QTest::addColumn<QStringList>("holders");
+    QTest::addColumn<QString>("found");
+
+    const QString installed = QStringLiteral("share/school");
+    QTest::newRow("the working folder first") << QStringList{"work", "bin", installed} << "work";
+    QTest::newRow("then beside the program") << QStringList{"bin", installed} << "bin";
+    QTest::newRow("then the installed folder") << QStringList{installed} << installed;
+    QTest::newRow("nowhere: where an installation puts it") << QStringList() << installed;
+}
+
+void TestAddressLine::locatesTheFile()
+{
+    QFETCH(QStringList, holders);
+    QFETCH(QString, found);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QDir root(dir.path());
+    for (const char *folder : {"work", "bin", "share/school"})
+        QVERIFY(root.mkpath(QLatin1String(folder)));
+    for (const QString &folder : holders) {
+        QFile file(root.filePath(folder + QStringLiteral("/pikto.png")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+
+    QCOMPARE(locateFile(QStringLiteral("pikto.png"), root.filePath(QStringLiteral("work")),
+                        root.filePath(QStringLiteral("bin")), QStringLiteral("../share/school")),
+             root.filePath(found + QStringLiteral("/pikto.png")));
 }
 
 QTEST_GUILESS_MAIN(TestAddressLine)

@@ -260,7 +260,8 @@ private slots:
     void welcomeWindowOncePerZero();
     void noWelcomeWithoutZero_data();
     void noWelcomeWithoutZero();
-    void helpOpensTheDocument();
+    void helpButton_data();
+    void helpButton();
     void exportResult_data();
     void exportResult();
 
@@ -1238,19 +1239,55 @@ public slots:
     void open(const QUrl &url) { opened.append(url); }
 };
 
-void TestClient::helpOpensTheDocument()
+void TestClient::helpButton_data()
 {
-    UrlRecorder viewer;
-    QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "open");
+    QTest::addColumn<bool>("documentThere");
+    QTest::addColumn<int>("opened");
+    QTest::addColumn<int>("reported");
+
+    QTest::newRow("the document in the working folder opens at each press") << true << 2 << 0;
+    QTest::newRow("a missing document is reported with its path at each press") << false << 0 << 2;
+}
+
+void TestClient::helpButton()
+{
+    QFETCH(bool, documentThere);
+    QFETCH(int, opened);
+    QFETCH(int, reported);
+
     Session s;
     s.logIn(QStringLiteral("Иванова"), {}, {});
     RETURN_IF_FAILED();
+    const QString document = QDir::current().absoluteFilePath(QStringLiteral("file.pdf"));
+    if (documentThere) {
+        QFile file(document);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QStringList messages;
+    QTimer closer;
+    closer.setInterval(5);
+    connect(&closer, &QTimer::timeout, [&messages] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            messages.append(box->text());
+            box->done(0);
+        }
+    });
+    closer.start();
+    UrlRecorder viewer;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "open");
     auto *help = child<QPushButton>(s.client.get(), "pb_help");
     QTest::mouseClick(help, Qt::LeftButton);
     QTest::mouseClick(help, Qt::LeftButton);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    const QUrl document = QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("file.pdf")));
-    QCOMPARE(viewer.opened, (QList<QUrl>{document, document}));
+    QFile::remove(document);
+
+    QCOMPARE(viewer.opened, QVector<QUrl>(opened, QUrl::fromLocalFile(document)).toList());
+    QCOMPARE(messages.size(), reported);
+    for (const QString &message : messages) {
+        QVERIFY2(message.startsWith(QStringLiteral("Файл справки не найден:\n"))
+                     && message.endsWith(QDir::toNativeSeparators(QStringLiteral("/file.pdf"))),
+                 qPrintable(message));
+    }
 }
 
 void TestClient::exportResult_data()

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Builds the two Debian packages, checks what they depend on and what they
+# hold, unpacks them into a temporary root and starts each installed program
+# there, headless, for a few seconds: it must come up, find its files and
+# load the toolkit's Russian texts. Exits non-zero on failure.
+# Usage: scripts/check-packages.sh [BUILD_FOLDER]   (default build-package)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh desktop-file-utils
+
+build=${1:-build-package}
+scripts/package.sh "$build"
+build=$(realpath "$build")
+root=$build/unpacked
+work=$build/run
+rm -rf "$root" "$work"
+mkdir -p "$root" "$work/cwd" "$work/tmp" "$work/config/School" "$work/runtime"
+chmod 700 "$work/runtime"
+
+fail() { echo "check-packages: $*" >&2; exit 1; }
+
+# Both programs link Core, Gui, Network and Widgets.
+expected_qt="libqt5core5a libqt5gui5 libqt5network5 libqt5widgets5 qttranslations5-l10n"
+for program in server client; do
+    deb=$(ls "$build"/school-questionnaire-"$program"_*.deb)
+    qt=$(dpkg-deb -f "$deb" Depends | tr ',|' '\n\n' | sed 's/^ *//; s/ .*//' \
+        | grep -E '^(lib)?qt' | grep -v -- '-gles$' | sort -u | xargs)
+    [ "$qt" = "$expected_qt" ] || fail "$(basename "$deb") depends on: $qt"
+    dpkg-deb -x "$deb" "$root"
+
+    desktop=$root/usr/share/applications/school-questionnaire-$program.desktop
+    desktop-file-validate "$desktop"
+    [ -x "$root/usr/bin/$(sed -n 's/^Exec=//p' "$desktop")" ] || fail "$desktop: no such program"
+    [ -f "$root/usr/share/icons/hicolor/scalable/apps/$(sed -n 's/^Icon=//p' "$desktop").svg" ] \
+        || fail "$desktop: no such icon"
+done
+
+# Runs an installed program for a few seconds, headless, in an empty working
+# folder with its own temporary folder and settings; it must still be
+# running when the time is up. What it prints goes to $work/PROGRAM.log.
+run_installed() {
+    local program=$1 status=0
+    (cd "$work/cwd" && env QT_QPA_PLATFORM=offscreen TMPDIR="$work/tmp" \
+        XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
+        QT_LOGGING_RULES="school.client.files.debug=true" \
+        timeout 5 "$root/usr/bin/school-questionnaire-$program") >"$work/$program.log" 2>&1 || status=$?
+    [ "$status" -eq 124 ] || { cat "$work/$program.log"; fail "$program ended with status $status"; }
+    if grep -q "No Russian translation of Qt" "$work/$program.log"; then
+        cat "$work/$program.log"
+        fail "$program has no Russian toolkit texts"
+    fi
+}
+
+run_installed server
+grep -qE "Server run!|Unable to start the server" "$work/server.log" || fail "the server did not start"
+[ -d "$work/tmp/School" ] || fail "the server made no data folder in TMPDIR"
+
+# Seen in the last client's log, or the check fails.
+client_found() {
+    grep -qF "$1 found at $2/$1" "$work/client.log" || { cat "$work/client.log"; fail "client did not find $1"; }
+}
+data=$root/usr/share/school-questionnaire
+# "Temp" = 0 asks for the welcome window with the second picture; the
+# client sets it to 1, so the second start goes on to the login window.
+printf '[General]\nTemp=0\n' >"$work/config/School/Client.conf"
+run_installed client
+client_found pikto_first.png "$data"
+run_installed client
+client_found setting_client.ini "$root/etc/school-questionnaire"
+client_found pikto.png "$data"
+# "Помощь" looks for the help document the same way, in the same folder.
+[ "$(head -c 5 "$data/file.pdf")" = "%PDF-" ] || fail "no help document in $data"
+
+echo "Packages checked: $(cd "$build" && ls ./*.deb | xargs)"
