@@ -9,6 +9,27 @@ const QColor NotRated(246, 208, 208);
 const QColor NotRatedText(150, 0, 0);
 const QColor NotApplicable(230, 230, 230);
 const QColor AllSelfRated(214, 240, 214);
+const QColor SomeSelfRated(255, 236, 196);
+
+// Block names run to whole sentences: the header breaks them into lines of
+// about this many characters, so that a column is as wide as its figures.
+constexpr int HeaderLine = 18;
+
+QString wrapped(const QString &title)
+{
+    QString text;
+    QString line;
+    for (const QString &word : title.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > HeaderLine) {
+            text += line + QLatin1Char('\n');
+            line.clear();
+        }
+        if (!line.isEmpty())
+            line += QLatin1Char(' ');
+        line += word;
+    }
+    return text + line;
+}
 
 } // namespace
 
@@ -99,7 +120,9 @@ QVariant SeasonOverviewModel::selfData(int row, int role) const
     case Qt::BackgroundRole:
         if (rating.blocks == 0)
             return {};
-        return QBrush(rating.rated == rating.blocks ? AllSelfRated : NotRated);
+        if (rating.rated == rating.blocks)
+            return QBrush(AllSelfRated);
+        return QBrush(rating.rated == 0 ? NotRated : SomeSelfRated);
     case Qt::ToolTipRole:
         return rating.missing.isEmpty() ? QVariant()
                                         : QVariant(tr("Не оценил себя: %1").arg(rating.missing.join(QStringLiteral(", "))));
@@ -126,7 +149,7 @@ QVariant SeasonOverviewModel::headerData(int section, Qt::Orientation orientatio
         return role == Qt::DisplayRole ? QVariant(tr("Самооценка")) : QVariant();
     const OverviewColumn &column = m_layout.columns.at(section);
     if (role == Qt::DisplayRole)
-        return column.title;
+        return wrapped(column.title);
     if (role == Qt::ToolTipRole)
         return tr("%1 — блок группы «%2»").arg(column.title, groupName(column.group));
     return {};

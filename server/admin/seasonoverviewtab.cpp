@@ -89,10 +89,6 @@ void SeasonOverviewTab::refresh()
         m_expertIds = expertIds();
         const QDate since = wholeStore() ? QDate() : m_store->seasonStart();
         m_model->setTally(OverviewTally(m_store->questions(), m_store->accounts(), m_store->answers(), since));
-        const QDate start = m_store->seasonStart();
-        ui->cb_overview_season->setItemText(
-            0, start.isValid() ? tr("Текущий сезон (с %1)").arg(start.toString(QStringLiteral("dd.MM.yyyy")))
-                               : tr("Текущий сезон"));
     }
     ui->l_overview_title->setText(title());
     ui->tv_overview->resizeColumnsToContents();
