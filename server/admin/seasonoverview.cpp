@@ -93,6 +93,23 @@ OverviewLayout overviewLayout(const QuestionStore &questions, const AccountStore
     return layout;
 }
 
+QString wrappedTitle(const QString &title)
+{
+    constexpr int LineLength = 18;
+    QString text;
+    QString line;
+    for (const QString &word : title.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > LineLength) {
+            text += line + QLatin1Char('\n');
+            line.clear();
+        }
+        if (!line.isEmpty())
+            line += QLatin1Char(' ');
+        line += word;
+    }
+    return text + line;
+}
+
 QString groupName(int group)
 {
     return group == 0 ? QStringLiteral("Педагог ДО") : QStringLiteral("Учитель");
@@ -173,23 +190,26 @@ QString overviewHtml(const OverviewLayout &layout, const OverviewTally &tally, c
                                   "<tr><th align=\"left\">Педагог</th>")
                        .arg(title.toHtmlEscaped());
     for (const OverviewColumn &column : layout.columns)
-        html += QStringLiteral("<th>%1</th>").arg(column.title.toHtmlEscaped());
+        html += QStringLiteral("<th style=\"white-space: nowrap\">%1</th>")
+                    .arg(wrappedTitle(column.title).toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")));
     html += QStringLiteral("<th>Самооценка</th></tr>");
     for (int r = 0; r < layout.rows.size(); ++r) {
         const OverviewRow &row = layout.rows.at(r);
-        html += QStringLiteral("<tr><td>%1</td>").arg(row.name.toHtmlEscaped());
+        html += QStringLiteral("<tr><td style=\"white-space: nowrap\">%1</td>").arg(row.name.toHtmlEscaped());
         for (int c = 0; c < layout.columns.size(); ++c) {
             if (!layout.applies(r, c)) {
                 html += QStringLiteral("<td bgcolor=\"#e6e6e6\"></td>");
                 continue;
             }
             const OverviewCell cell = tally.cell(row.id, layout.columns.at(c).blockId);
-            html += QStringLiteral("<td align=\"center\"%1>%2</td>")
+            html += QStringLiteral("<td align=\"center\" style=\"white-space: nowrap\"%1>%2</td>")
                         .arg(cell.experts == 0 ? QStringLiteral(" bgcolor=\"#f6d0d0\"") : QString(),
                              cellText(cell).toHtmlEscaped());
         }
-        html += QStringLiteral("<td align=\"center\">%1</td></tr>")
-                    .arg(selfRatingText(selfRating(layout, tally, r)).toHtmlEscaped());
+        const SelfRating self = selfRating(layout, tally, r);
+        const char *colour = self.blocks == 0 ? "#ffffff" : self.rated == self.blocks ? "#d6f0d6" : self.rated == 0 ? "#f6d0d0" : "#ffecc4";
+        html += QStringLiteral("<td align=\"center\" style=\"white-space: nowrap\" bgcolor=\"%1\">%2</td></tr>")
+                    .arg(QLatin1String(colour), selfRatingText(self).toHtmlEscaped());
     }
     return html + QStringLiteral("</table></body></html>");
 }

@@ -103,6 +103,11 @@ struct OverviewLayout
 // `group` 0 or 1 keeps that group's teachers and blocks; -1 keeps both.
 OverviewLayout overviewLayout(const QuestionStore &questions, const AccountStore &accounts, int group);
 
+// Block names run to whole sentences: a column title is broken into lines
+// of about 18 characters at its spaces, so that a column is as wide as its
+// figures.
+QString wrappedTitle(const QString &title);
+
 // The display name of a teacher group: "Педагог ДО" or "Учитель".
 QString groupName(int group);
 

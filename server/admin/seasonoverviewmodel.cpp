@@ -11,26 +11,6 @@ const QColor NotApplicable(230, 230, 230);
 const QColor AllSelfRated(214, 240, 214);
 const QColor SomeSelfRated(255, 236, 196);
 
-// Block names run to whole sentences: the header breaks them into lines of
-// about this many characters, so that a column is as wide as its figures.
-constexpr int HeaderLine = 18;
-
-QString wrapped(const QString &title)
-{
-    QString text;
-    QString line;
-    for (const QString &word : title.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        if (!line.isEmpty() && line.size() + 1 + word.size() > HeaderLine) {
-            text += line + QLatin1Char('\n');
-            line.clear();
-        }
-        if (!line.isEmpty())
-            line += QLatin1Char(' ');
-        line += word;
-    }
-    return text + line;
-}
-
 } // namespace
 
 void SeasonOverviewModel::setOverviewLayout(const OverviewLayout &layout)
@@ -149,7 +129,7 @@ QVariant SeasonOverviewModel::headerData(int section, Qt::Orientation orientatio
         return role == Qt::DisplayRole ? QVariant(tr("Самооценка")) : QVariant();
     const OverviewColumn &column = m_layout.columns.at(section);
     if (role == Qt::DisplayRole)
-        return wrapped(column.title);
+        return wrappedTitle(column.title);
     if (role == Qt::ToolTipRole)
         return tr("%1 — блок группы «%2»").arg(column.title, groupName(column.group));
     return {};

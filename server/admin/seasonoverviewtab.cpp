@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFont>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPageLayout>
@@ -125,11 +126,17 @@ bool SeasonOverviewTab::printPdf(const QString &fileName)
         return false;
     {
         QPdfWriter writer(&file);
+        // The document lays itself out in pixels of the screen's size.
+        writer.setResolution(96);
         writer.setTitle(title());
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageOrientation(QPageLayout::Landscape);
         writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
         QTextDocument document;
+        // Small enough for a school's blocks side by side on a landscape page.
+        QFont font = document.defaultFont();
+        font.setPointSizeF(7);
+        document.setDefaultFont(font);
         document.setHtml(overviewHtml(m_model->overviewLayout(), m_model->tally(), title()));
         document.print(&writer);
     }
