@@ -3,7 +3,9 @@
 // much memory that adds:
 //   - the server window opening on a store of that size (beside the same
 //     school without answers), its history tab, "Обновить", a scroll to the
-//     end of the history and the deletion of the last card;
+//     end of the history and the deletion of the last card; then the tab
+//     "Итоги сезона": shown, switched to the whole store and back, and the
+//     sums over the answers alone;
 //   - an expert's client window taking in the DataReply of that store from a
 //     stand-in server on loopback, its history and chart tabs, then two more
 //     replies of the same size: the one that follows "Ответить" (asked for
@@ -31,10 +33,13 @@
 #include "messageassembler.h"
 #include "passwordwindow.h"
 #include "requesthandler.h"
+#include "seasonoverviewmodel.h"
+#include "seasonoverviewtab.h"
 #include "server.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QElapsedTimer>
 #include <QFile>
@@ -165,6 +170,29 @@ int finish(QTabWidget *tabs, const Ending &ending, bool right)
 
 // ---- The server window ---------------------------------------------------------
 
+// The tab "Итоги сезона" of `server`: shown (the first refresh), switched to
+// the whole store and back to the season (each a refresh of the sums over
+// every answer), and those sums alone.
+bool timeOverview(Server &server, QTabWidget *tabs)
+{
+    auto *overview = server.findChild<SeasonOverviewTab *>();
+    auto *season = overview ? overview->findChild<QComboBox *>(QStringLiteral("cb_overview_season")) : nullptr;
+    if (!season)
+        return false;
+    printLine(QStringLiteral("  show the season overview tab"),
+              secondsText(timeResponse(server, [&] { tabs->setCurrentWidget(overview); })));
+    printLine(QStringLiteral("  season overview: whole store"),
+              secondsText(timeResponse(server, [season] { season->setCurrentIndex(1); })));
+    printLine(QStringLiteral("  season overview: current season"),
+              secondsText(timeResponse(server, [season] { season->setCurrentIndex(0); })));
+    const DataStore &store = server.dataStore();
+    QElapsedTimer clock;
+    clock.start();
+    const OverviewTally sums(store.questions(), store.accounts(), store.answers(), QDate());
+    printLine(QStringLiteral("    of which the sums over all answers"), secondsText(clock.nsecsElapsed() / 1e9));
+    return overview->model()->rowCount() > 0;
+}
+
 int runServer(int count, const Ending &ending)
 {
     // The server program's folder, under the temporary folder main() chose.
@@ -212,7 +240,7 @@ int runServer(int count, const Ending &ending)
     const double removed = timeResponse(server, [remove] { remove->click(); });
     printSpan(QStringLiteral("  delete the last card"), removeSpan, removed);
     right = reportLastCard(view) && server.dataStore().answers().size() == count - 1 && right;
-    return finish(tabs, ending, right);
+    return finish(tabs, ending, timeOverview(server, tabs) && right);
 }
 
 // ---- The client window ---------------------------------------------------------

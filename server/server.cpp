@@ -8,6 +8,7 @@
 #include "historyfilter.h"
 #include "questioneditor.h"
 #include "season.h"
+#include "seasonoverviewtab.h"
 
 #include <QDebug>
 #include <QMessageBox>
@@ -126,6 +127,7 @@ Server::Server(const QString &folder, quint16 port, QWidget *parent)
             [this](int, qint32 questionId, int number) { sl_delete_history(questionId, number); });
     rebuildHistory();
     updateTeacherFilter();
+    ui->tabWidget->addTab(new SeasonOverviewTab(&m_store), tr("Итоги сезона"));
     ui->l_update->setText(tr("Обновите"));
     ui->l_update->hide();
 

@@ -10,10 +10,7 @@
 
 class QSaveFile;
 
-// Writes a ";"-separated file in Windows-1251, as spreadsheets on the users'
-// systems open it: CR LF after every line, and a field holding ";", a double
-// quote or a line break enclosed in double quotes with its quotes doubled.
-// Every row must have the field count given to open(); other rows are
+// Writes a CSV file line by line (the conventions are csvLine()'s). Every row must have the field count given to open(); other rows are
 // dropped. The file replaces the old one only when close() succeeds.
 class CSVTransform : public QObject
 {

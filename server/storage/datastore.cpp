@@ -173,7 +173,9 @@ bool DataStore::setQuestions(const QuestionStore &questions)
 {
     m_questions = questions;
     padGroups();
-    return writeQuestions();
+    const bool written = writeQuestions();
+    emit questionsChanged();
+    return written;
 }
 
 bool DataStore::hasAccount(int kind, int index) const
@@ -186,7 +188,9 @@ bool DataStore::addAccount(int kind, const Account &account)
     if (kind < 0 || kind >= m_accounts.size())
         return false;
     m_accounts[kind].append(account);
-    return writeAccounts();
+    const bool written = writeAccounts();
+    emit accountsChanged();
+    return written;
 }
 
 bool DataStore::updateAccount(int kind, int index, const Account &account)
@@ -194,7 +198,9 @@ bool DataStore::updateAccount(int kind, int index, const Account &account)
     if (!hasAccount(kind, index))
         return false;
     m_accounts[kind][index] = account;
-    return writeAccounts();
+    const bool written = writeAccounts();
+    emit accountsChanged();
+    return written;
 }
 
 bool DataStore::removeAccount(int kind, int index)
@@ -205,6 +211,7 @@ bool DataStore::removeAccount(int kind, int index)
     m_accounts[kind].remove(index);
     const bool written = writeAccounts();
     emit accountRemoved(id);
+    emit accountsChanged();
     return written;
 }
 
@@ -251,7 +258,9 @@ void DataStore::forgetAnswers(const std::function<bool(const Answer &)> &doomed)
 bool DataStore::setSeasonStart(const QDate &date)
 {
     m_seasonStart = date;
-    return writeSettings();
+    const bool written = writeSettings();
+    emit seasonStartChanged();
+    return written;
 }
 
 bool DataStore::checkRoom(int count, int adding, const QString &what)

@@ -101,6 +101,11 @@ signals:
     // not after an intake that was undone, which left nothing changed.
     void answersWritten();
     void accountRemoved(qint32 id);
+    // After each change of that store through this class (not load()),
+    // whether or not its file could be written.
+    void questionsChanged();
+    void accountsChanged();
+    void seasonStartChanged();
     // A Russian text for the administrator: a write that failed, a damaged
     // file that was set aside, a change refused because the store is full.
     void warning(const QString &text);

@@ -70,6 +70,7 @@ void tst_ServerWindow::tabs_data()
     QTest::newRow("school teachers") << 2 << "tab_4" << QStringLiteral("Cписок учителей");
     QTest::newRow("experts") << 3 << "tab_3" << QStringLiteral("Список экспертов");
     QTest::newRow("history") << 4 << "tab_5" << QStringLiteral("История");
+    QTest::newRow("season overview") << 5 << "SeasonOverviewTab" << QStringLiteral("Итоги сезона");
 }
 
 void tst_ServerWindow::tabs()
@@ -79,7 +80,7 @@ void tst_ServerWindow::tabs()
     QFETCH(QString, title);
     Server w(m_folder, 0);
     auto *tabs = child<QTabWidget>(&w, "tabWidget");
-    QCOMPARE(tabs->count(), 5);
+    QCOMPARE(tabs->count(), 6);
     QCOMPARE(tabs->currentIndex(), 0);
     QCOMPARE(tabs->widget(index)->objectName(), object);
     QCOMPARE(tabs->tabText(index), title);
