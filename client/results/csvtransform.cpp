@@ -1,7 +1,7 @@
 #include "csvtransform.h"
 
 #include "clienttexts.h"
-#include "cp1251.h"
+#include "csvline.h"
 
 #include <QSaveFile>
 
@@ -49,18 +49,7 @@ bool CSVTransform::isOpen() const
 
 QByteArray CSVTransform::encodeRow(const QStringList &fields)
 {
-    static const QString quote = QStringLiteral("\"");
-    QStringList written;
-    written.reserve(fields.size());
-    for (const QString &field : fields) {
-        const bool needsQuotes = field.contains(QLatin1Char(';')) || field.contains(quote)
-            || field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r'));
-        if (needsQuotes)
-            written.append(quote + QString(field).replace(quote, quote + quote) + quote);
-        else
-            written.append(field);
-    }
-    return toCp1251(written.join(QLatin1Char(';'))) + "\r\n";
+    return csvLine(fields);
 }
 
 QVector<QStringList> csvRows(const ChartResult &result)
