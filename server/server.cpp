@@ -239,7 +239,9 @@ bool Server::settleEdits()
     box.setEscapeButton(stay);
     box.exec();
     if (box.clickedButton() == drop) {
-        removeAllRows();
+        // The block as stored, in case the change that asked is called off
+        // later (a block deletion not confirmed).
+        showBlock(m_shownGroup, m_shownBlock);
         return true;
     }
     if (box.clickedButton() != save || !saveRows())
@@ -295,8 +297,13 @@ void Server::on_cb_edit_block_currentIndexChanged(int index)
     ui->l_block_dublicate->setVisible(longName);
     if (index < 0)
         return;
+    showBlock(currentGroup(), index);
+}
+
+void Server::showBlock(int group, int index)
+{
     clearBlockEditor();
-    const QuestionBlock *block = QuestionEditor(m_store).block(currentGroup(), index);
+    const QuestionBlock *block = QuestionEditor(m_store).block(group, index);
     if (!block)
         return;
     ui->cb_edit_block_activation->setChecked(block->active);
@@ -779,8 +786,11 @@ void Server::showStoreFill()
     const bool nearlyFull = percent >= StoreNearlyFullPercent;
     QString text = tr("Ответов в хранилище: %1 из 65 535").arg(count);
     if (nearlyFull)
-        text += tr(" (%1 %), перенесите прошлые сезоны в архив").arg(percent);
+        text += tr(" (%1 %)").arg(percent);
     ui->l_store_fill->setText(text);
+    ui->l_store_fill->setToolTip(nearlyFull ? tr("Хранилище почти заполнено: перенесите ответы "
+                                                 "прошлых сезонов в архив.")
+                                            : QString());
     QPalette palette = ui->l_store_fill->palette();
     palette.setColor(QPalette::WindowText, nearlyFull ? QColor(180, 0, 0)
                                                       : ui->label->palette().color(QPalette::WindowText));

@@ -129,12 +129,14 @@ private:
     void setBlockWidgetsEnabled(bool enabled);
     void clearBlockEditor();
     void removeAllRows();
+    // Fills the rows with block `index` of `group` as stored.
+    void showBlock(int group, int index);
     EditQuestUnit *appendRow();
     QVector<Question> rowQuestions() const;
     bool rowsDiffer();
     bool saveRows();
     // Before the rows are replaced or the window closes: with unsaved edits,
-    // asks whether to save them. "Да" saves, "Нет" drops the rows; false for
+    // asks whether to save them. "Да" saves, "Нет" drops the edits; false for
     // "Отмена" (or a save that failed), when nothing may change.
     bool settleEdits();
 

@@ -341,23 +341,27 @@ void tst_ServerWindowEditor::unsavedEdits_data()
 {
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("button"); // empty: Escape
+    QTest::addColumn<QString>("then"); // answer to a question that follows, if any
 
     const QString answers[] = {QStringLiteral("Да"), QStringLiteral("Нет"), QStringLiteral("Отмена")};
     for (const QString &button : answers) {
-        QTest::addRow("switch block, %s", qPrintable(button)) << "block" << button;
-        QTest::addRow("close, %s", qPrintable(button)) << "close" << button;
+        QTest::addRow("switch block, %s", qPrintable(button)) << "block" << button << QString();
+        QTest::addRow("close, %s", qPrintable(button)) << "close" << button << QString();
     }
-    QTest::newRow("switch group, Нет") << "group" << "Нет";
-    QTest::newRow("switch group, Отмена") << "group" << "Отмена";
-    QTest::newRow("switch block, Escape") << "block" << QString();
-    QTest::newRow("add block, Отмена") << "add block" << "Отмена";
-    QTest::newRow("delete block, Отмена") << "delete block" << "Отмена";
+    QTest::newRow("switch group, Нет") << "group" << "Нет" << QString();
+    QTest::newRow("switch group, Отмена") << "group" << "Отмена" << QString();
+    QTest::newRow("switch block, Escape") << "block" << QString() << QString();
+    QTest::newRow("add block, Отмена") << "add block" << "Отмена" << QString();
+    QTest::newRow("delete block, Отмена") << "delete block" << "Отмена" << QString();
+    // The block stays, as stored.
+    QTest::newRow("delete block, Нет, then not deleted") << "delete block" << "Нет" << "Отменить";
 }
 
 void tst_ServerWindowEditor::unsavedEdits()
 {
     QFETCH(QString, action);
     QFETCH(QString, button);
+    QFETCH(QString, then);
     QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
     Server w(m_folder, 0);
     if (action == QLatin1String("close")) {
@@ -372,7 +376,12 @@ void tst_ServerWindowEditor::unsavedEdits()
     QTRY_COMPARE(save->styleSheet(), SaveChanged);
 
     BoxSeen seen;
-    const ModalAnswer box(pressInBox(button, &seen));
+    std::unique_ptr<ModalAnswer> next;
+    const ModalAnswer box([&](QWidget *modal) {
+        if (!then.isEmpty())
+            next = std::make_unique<ModalAnswer>(pressInBox(then));
+        pressInBox(button, &seen)(modal);
+    });
     if (action == QLatin1String("block")) {
         blocks->setCurrentIndex(1);
     } else if (action == QLatin1String("group")) {
@@ -412,6 +421,11 @@ void tst_ServerWindowEditor::unsavedEdits()
         QTRY_COMPARE(save->styleSheet(), SaveChanged);
     } else if (action == QLatin1String("close")) {
         QVERIFY(!w.isVisible());
+    } else if (action == QLatin1String("delete block")) {
+        QVERIFY(next && next->done());
+        QCOMPARE(blocks->count(), 2);
+        QCOMPARE(rows(w).size(), 2);
+        QTRY_COMPARE(save->styleSheet(), SaveClean);
     } else if (action == QLatin1String("block")) {
         QCOMPARE(blocks->currentIndex(), 1);
         QCOMPARE(rows(w).size(), 1);
