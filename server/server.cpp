@@ -2,6 +2,7 @@
 #include "ui_server.h"
 
 #include "accountlogic.h"
+#include "answerarchive.h"
 #include "answerhistoryview.h"
 #include "dialoguser.h"
 #include "editquestunit.h"
@@ -10,9 +11,12 @@
 #include "season.h"
 #include "seasonoverviewtab.h"
 
+#include <QCloseEvent>
 #include <QDebug>
+#include <QDir>
 #include <QMessageBox>
 #include <QPalette>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTime>
 #include <QTimer>
@@ -130,6 +134,7 @@ Server::Server(const QString &folder, quint16 port, QWidget *parent)
     ui->tabWidget->addTab(new SeasonOverviewTab(&m_store), tr("Итоги сезона"));
     ui->l_update->setText(tr("Обновите"));
     ui->l_update->hide();
+    showStoreFill();
 
     m_checkTimer = new QTimer(this);
     connect(m_checkTimer, &QTimer::timeout, this, &Server::sl_checkChangeQuestion);
@@ -140,8 +145,12 @@ Server::~Server() = default;
 
 bool Server::confirm(AdminText title, AdminText text, AdminText yes, AdminText no)
 {
-    QMessageBox box(QMessageBox::Question, adminText(title), adminText(text), QMessageBox::NoButton,
-                    this);
+    return confirm(title, adminText(text), yes, no);
+}
+
+bool Server::confirm(AdminText title, const QString &text, AdminText yes, AdminText no)
+{
+    QMessageBox box(QMessageBox::Question, adminText(title), text, QMessageBox::NoButton, this);
     QPushButton *yesButton = box.addButton(adminText(yes), QMessageBox::YesRole);
     QPushButton *noButton = box.addButton(adminText(no), QMessageBox::RejectRole);
     box.setDefaultButton(noButton);
@@ -184,6 +193,7 @@ void Server::removeAllRows()
         delete row;
     }
     m_rows.clear();
+    m_shownBlock = -1;
 }
 
 EditQuestUnit *Server::appendRow()
@@ -208,12 +218,57 @@ QVector<Question> Server::rowQuestions() const
 
 bool Server::rowsDiffer()
 {
-    return QuestionEditor(m_store).differs(currentGroup(), currentBlock(), rowQuestions(),
+    return QuestionEditor(m_store).differs(m_shownGroup, m_shownBlock, rowQuestions(),
                                            ui->cb_edit_block_activation->isChecked());
+}
+
+bool Server::saveRows()
+{
+    return QuestionEditor(m_store).saveBlock(m_shownGroup, m_shownBlock, rowQuestions(),
+                                             ui->cb_edit_block_activation->isChecked());
+}
+
+bool Server::settleEdits()
+{
+    if (!rowsDiffer())
+        return true;
+    QMessageBox box(QMessageBox::Question, adminText(AdminText::ConfirmTitle),
+                    adminText(AdminText::UnsavedEdits), QMessageBox::NoButton, this);
+    QPushButton *save = box.addButton(adminText(AdminText::YesButton), QMessageBox::YesRole);
+    QPushButton *drop = box.addButton(adminText(AdminText::NoButton), QMessageBox::NoRole);
+    QPushButton *stay = box.addButton(adminText(AdminText::DismissButton), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(stay);
+    box.exec();
+    if (box.clickedButton() == drop) {
+        // The block as stored, in case the change that asked is called off
+        // later (a block deletion not confirmed).
+        showBlock(m_shownGroup, m_shownBlock);
+        return true;
+    }
+    if (box.clickedButton() != save || !saveRows())
+        return false;
+    sl_checkChangeQuestion();
+    rebuildHistory();
+    return true;
+}
+
+void Server::closeEvent(QCloseEvent *event)
+{
+    if (settleEdits())
+        QWidget::closeEvent(event);
+    else
+        event->ignore();
 }
 
 void Server::on_cb_edit_group_currentIndexChanged(int index)
 {
+    if (!settleEdits()) {
+        const QSignalBlocker blocker(ui->cb_edit_group);
+        ui->cb_edit_group->setCurrentIndex(m_shownGroup);
+        return;
+    }
+    m_shownGroup = index;
     clearBlockEditor();
     {
         const QSignalBlocker blocker(ui->cb_edit_block);
@@ -233,19 +288,30 @@ void Server::on_cb_edit_group_currentIndexChanged(int index)
 
 void Server::on_cb_edit_block_currentIndexChanged(int index)
 {
+    if (index != m_shownBlock && !settleEdits()) {
+        const QSignalBlocker blocker(ui->cb_edit_block);
+        ui->cb_edit_block->setCurrentIndex(m_shownBlock);
+        return;
+    }
     const QString name = ui->cb_edit_block->currentText();
     const bool longName = index >= 0 && name.size() >= LongBlockName;
     ui->l_block_dublicate->setText(longName ? name : QString());
     ui->l_block_dublicate->setVisible(longName);
     if (index < 0)
         return;
+    showBlock(currentGroup(), index);
+}
+
+void Server::showBlock(int group, int index)
+{
     clearBlockEditor();
-    const QuestionBlock *block = QuestionEditor(m_store).block(currentGroup(), index);
+    const QuestionBlock *block = QuestionEditor(m_store).block(group, index);
     if (!block)
         return;
     ui->cb_edit_block_activation->setChecked(block->active);
     for (const Question &q : block->questions)
         appendRow()->setQuestion(q);
+    m_shownBlock = index;
 }
 
 void Server::on_cb_edit_block_activation_stateChanged(int)
@@ -264,6 +330,8 @@ void Server::on_pb_add_block_clicked()
         QMessageBox::warning(this, windowTitle(), adminText(AdminText::DuplicateBlock));
         return;
     }
+    if (!settleEdits())
+        return;
     const int index = editor.addBlock(currentGroup(), name);
     if (index < 0)
         return;
@@ -278,6 +346,8 @@ void Server::on_pb_add_block_clicked()
 
 void Server::on_pb_del_block_clicked()
 {
+    if (!settleEdits())
+        return;
     if (!confirm(AdminText::ConfirmTitle, AdminText::DeleteBlock, AdminText::DeleteButton,
                  AdminText::CancelButton))
         return;
@@ -288,8 +358,9 @@ void Server::on_pb_del_block_clicked()
         const QSignalBlocker blocker(ui->cb_edit_block);
         ui->cb_edit_block->removeItem(block);
     }
+    // The rows showed the deleted block.
+    clearBlockEditor();
     if (ui->cb_edit_block->count() == 0) {
-        clearBlockEditor();
         setBlockWidgetsEnabled(false);
         on_cb_edit_block_currentIndexChanged(-1);
     } else {
@@ -325,8 +396,7 @@ void Server::sl_delete_feachere(int index)
 
 void Server::on_pb_save_clicked()
 {
-    if (!QuestionEditor(m_store).saveBlock(currentGroup(), currentBlock(), rowQuestions(),
-                                           ui->cb_edit_block_activation->isChecked()))
+    if (!saveRows())
         return;
     sl_checkChangeQuestion();
     rebuildHistory();
@@ -646,19 +716,41 @@ void Server::on_pb_reload_filter_clicked()
 
 void Server::sl_delete_history(int questionId, int number)
 {
+    // The question box blocks the window; this also keeps a click that
+    // reaches a card while it is open from asking about a second one.
+    if (m_deletingAnswer)
+        return;
     const int row = number - 1;
     if (row < 0 || row >= m_historyIndexes.size())
         return;
     const int index = m_historyIndexes.at(row);
-    const AnswerStore &answers = m_store.answers();
     // Answers only ever arrive at the end of the store; anything else that
     // moved the card's answer has rebuilt the cards, so a mismatch here
-    // means the card is out of date and removes nothing.
-    const bool current = index < answers.size() && index < m_historySource.size()
-        && answers.at(index) == m_historySource.at(index)
-        && answers.at(index).questionId == questionId;
-    if (current)
-        m_store.removeAnswerAt(index);
+    // means the card is out of date and removes nothing. Checked again after
+    // the question, during which clients were served.
+    const auto cardIsCurrent = [&] {
+        const AnswerStore &answers = m_store.answers();
+        return index < answers.size() && index < m_historySource.size()
+            && answers.at(index) == m_historySource.at(index)
+            && answers.at(index).questionId == questionId;
+    };
+    if (cardIsCurrent()) {
+        const Answer shown = m_history->answerAt(row);
+        const QString text = adminText(AdminText::DeleteAnswer)
+                                 .arg(shown.subjectName, shown.blockName, shown.questionText,
+                                      shown.date.toString(QStringLiteral("dd.MM.yyyy")),
+                                      QString::number(shown.value));
+        bool confirmed;
+        {
+            const QScopedValueRollback<bool> deleting(m_deletingAnswer, true);
+            confirmed = confirm(AdminText::ConfirmTitle, text, AdminText::YesButton,
+                                AdminText::NoButton);
+        }
+        if (!confirmed)
+            return;
+        if (cardIsCurrent())
+            m_store.removeAnswerAt(index);
+    }
     rebuildHistory();
 }
 
@@ -686,18 +778,77 @@ void Server::sl_answersWritten()
 {
     updateTeacherFilter();
     ui->l_update->show();
+    showStoreFill();
+}
+
+void Server::showStoreFill()
+{
+    const int count = m_store.answers().size();
+    const int percent = storeFillPercent(count);
+    const bool nearlyFull = percent >= StoreNearlyFullPercent;
+    QString text = tr("Ответов в хранилище: %1 из 65 535").arg(count);
+    if (nearlyFull)
+        text += tr(" (%1 %)").arg(percent);
+    ui->l_store_fill->setText(text);
+    ui->l_store_fill->setToolTip(nearlyFull ? tr("Хранилище почти заполнено: перенесите ответы "
+                                                 "прошлых сезонов в архив.")
+                                            : QString());
+    QPalette palette = ui->l_store_fill->palette();
+    palette.setColor(QPalette::WindowText, nearlyFull ? QColor(180, 0, 0)
+                                                      : ui->label->palette().color(QPalette::WindowText));
+    ui->l_store_fill->setPalette(palette);
+    QFont font = ui->l_store_fill->font();
+    font.setBold(nearlyFull);
+    ui->l_store_fill->setFont(font);
+    if (nearlyFull && !m_storeNearlyFull) {
+        sl_showWarning(tr("Хранилище ответов заполнено на %1 % (%2 из 65 535). Когда оно "
+                          "заполнится, новые ответы не будут приниматься: перенесите ответы "
+                          "прошлых сезонов в архив (вкладка «Редактор тестов»).")
+                           .arg(QString::number(percent), QString::number(count)));
+    }
+    m_storeNearlyFull = nearlyFull;
 }
 
 // ---- Season ----------------------------------------------------------------
 
 void Server::on_pb_begin_season_clicked()
 {
-    if (!confirm(AdminText::SeasonTitle, AdminText::SeasonQuestion, AdminText::YesButton,
-                 AdminText::NoButton))
+    const int removing = seasonRemovalCount(m_store.answers(), QDate::currentDate());
+    const QString text = adminText(AdminText::SeasonQuestion) + QLatin1String("\n\n")
+        + adminText(AdminText::SeasonRemovals).arg(removing);
+    if (!confirm(AdminText::SeasonTitle, text, AdminText::YesButton, AdminText::NoButton))
         return;
     beginSeason(m_store, QDate::currentDate());
     ui->l_begin_season->setText(m_store.seasonStart().toString(Qt::TextDate));
     rebuildHistory();
+}
+
+void Server::on_pb_archive_clicked()
+{
+    AnswerArchive archive(m_store);
+    const int count = archive.archivableCount();
+    if (count == 0) {
+        QMessageBox::information(this, windowTitle(), adminText(AdminText::ArchiveNothing));
+        return;
+    }
+    const QString text = adminText(AdminText::ArchiveQuestion)
+                             .arg(m_store.seasonStart().toString(QStringLiteral("dd.MM.yyyy")),
+                                  QString::number(count), QDir::toNativeSeparators(archive.folder()));
+    if (!confirm(AdminText::ConfirmTitle, text, AdminText::YesButton, AdminText::NoButton))
+        return;
+    const AnswerArchive::Outcome outcome = archive.archive(QDate::currentDate());
+    if (!outcome.error.isEmpty()) {
+        sl_showWarning(tr("Ответы прошлых сезонов не перенесены в архив: %1. Хранилище ответов "
+                          "не изменилось.")
+                           .arg(outcome.error));
+        return;
+    }
+    rebuildHistory();
+    QMessageBox::information(this, windowTitle(),
+                             adminText(AdminText::ArchiveDone)
+                                 .arg(QString::number(outcome.moved),
+                                      QDir::toNativeSeparators(outcome.answersFile),
+                                      QDir::toNativeSeparators(outcome.csvFile)));
 }
 
 // ---- Warnings --------------------------------------------------------------

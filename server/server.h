@@ -14,6 +14,7 @@
 #include <array>
 
 class AnswerHistoryView;
+class QCloseEvent;
 class EditQuestUnit;
 class QCheckBox;
 class QComboBox;
@@ -60,7 +61,6 @@ private slots:
     void on_pb_delete_teacher_clicked();
     void on_pb_teacher_add_clicked();
     void on_cb_teacher_user_currentIndexChanged(int index);
-    void on_lw_teacher_currentRowChanged(int row);
     void on_pb_teacher_generate_clicked();
     void on_pb_run_password_teacher_clicked();
     void on_cb_teacher_activition_stateChanged(int state);
@@ -90,13 +90,18 @@ private slots:
     void on_pb_reload_filter_clicked();
     void sl_delete_history(int questionId, int number);
 
-    // Season.
+    // Season and archive.
     void on_pb_begin_season_clicked();
+    void on_pb_archive_clicked();
 
     // Warnings and the history's refresh hint.
     void on_pb_hide_warnings_clicked();
     void sl_showWarning(const QString &text);
     void sl_answersWritten();
+
+protected:
+    // Asks about unsaved question edits first; "Отмена" keeps the window.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     // The widgets of one account tab and the account kind it edits.
@@ -116,6 +121,7 @@ private:
     enum TabIndex { TeacherTab, SchoolTeacherTab, ExpertTab };
 
     bool confirm(AdminText title, AdminText text, AdminText yes, AdminText no);
+    bool confirm(AdminText title, const QString &text, AdminText yes, AdminText no);
 
     // Question editor.
     int currentGroup() const;
@@ -123,9 +129,16 @@ private:
     void setBlockWidgetsEnabled(bool enabled);
     void clearBlockEditor();
     void removeAllRows();
+    // Fills the rows with block `index` of `group` as stored.
+    void showBlock(int group, int index);
     EditQuestUnit *appendRow();
     QVector<Question> rowQuestions() const;
     bool rowsDiffer();
+    bool saveRows();
+    // Before the rows are replaced or the window closes: with unsaved edits,
+    // asks whether to save them. "Да" saves, "Нет" drops the edits; false for
+    // "Отмена" (or a save that failed), when nothing may change.
+    bool settleEdits();
 
     // Account tabs.
     void fillAccountTab(AccountTab &tab);
@@ -141,23 +154,37 @@ private:
     void refreshAccountTab(AccountTab &tab);
     void setAccountWidgetsEnabled(AccountTab &tab, bool enabled);
     void pollAccountRows();
+    // The first tab's row selection. Not a slot: no object of the form bears
+    // its name (the list is lw_teachere), so it is reached by the row poll.
+    void on_lw_teacher_currentRowChanged(int row);
 
     // History.
     void rebuildHistory();
     void renameInTeacherFilter(const QString &oldName, const QString &newName);
     void updateTeacherFilter();
 
+    void showStoreFill();
+
     DataStore m_store;
     ConnectionServer m_connections;
     QScopedPointer<Ui::ServerClass> ui;
     std::array<AccountTab, 3> m_tabs;
     QList<EditQuestUnit *> m_rows;
+    // The group whose blocks cb_edit_block lists and the block the rows show
+    // (-1 when they show none), which the combo boxes return to when the
+    // administrator keeps unsaved edits.
+    int m_shownGroup = -1;
+    int m_shownBlock = -1;
     AnswerHistoryView *m_history = nullptr;
     // For each card of the history, the index of its answer in the store and
     // the store as it was when the cards were made, so that a delete button
     // never removes another answer than the one its card shows.
     QVector<int> m_historyIndexes;
     AnswerStore m_historySource;
+    // While a card's delete question is open: a further delete click is not
+    // a second delete.
+    bool m_deletingAnswer = false;
+    bool m_storeNearlyFull = false;
     QStringList m_warnings;
     QTimer *m_checkTimer = nullptr;
     // Rows last shown by the row poll (teacher and expert tabs).

@@ -1,6 +1,8 @@
 #ifndef SEASON_H
 #define SEASON_H
 
+#include "records.h"
+
 #include <QDate>
 
 class DataStore;
@@ -11,5 +13,8 @@ class DataStore;
 // that a restart cannot bring today's answers back into the new season.
 // Returns the number of answers removed.
 int beginSeason(DataStore &store, const QDate &today);
+
+// How many answers beginSeason() on `today` would remove.
+int seasonRemovalCount(const AnswerStore &answers, const QDate &today);
 
 #endif // SEASON_H

@@ -1,3 +1,5 @@
+#include "answerarchive.h"
+#include "csvline.h"
 #include "season.h"
 #include "tst_serverfixtures.h"
 
@@ -12,6 +14,8 @@ class tst_Season : public QObject
 private slots:
     void beginSeason_data();
     void beginSeason();
+    void archive_data();
+    void archive();
 };
 
 void tst_Season::beginSeason_data()
@@ -45,6 +49,7 @@ void tst_Season::beginSeason()
 
     QCOMPARE(store.seasonStart(), today);
     QCOMPARE(removed, 6 - remaining.size());
+    QCOMPARE(seasonRemovalCount(schoolAnswers(answersDay), today), removed);
     const QVector<Answer> all = schoolAnswers(answersDay);
     QVector<Answer> expected;
     for (int i : remaining)
@@ -61,6 +66,103 @@ void tst_Season::beginSeason()
     restarted.load();
     QCOMPARE(restarted.seasonStart(), today);
     QCOMPARE(restarted.answers(), expected);
+}
+
+void tst_Season::archive_data()
+{
+    QTest::addColumn<QDate>("seasonStart");
+    QTest::addColumn<QString>("taken"); // a file already in the data folder
+    QTest::addColumn<QVector<int>>("moved"); // indexes into schoolAnswers(answersDay)
+    QTest::addColumn<QString>("archiveFile"); // empty: none written
+
+    // The answers are dated 2000-01-01 and the day before; the archive is
+    // made on 2000-01-02.
+    const QDate answersDay(2000, 1, 1);
+    QTest::newRow("season begun on the day of the answers")
+        << answersDay << QString() << QVector<int> {0, 3, 4}
+        << QStringLiteral("archive/answers-2000-01-02.bin");
+    QTest::newRow("second archive of the day")
+        << answersDay << QStringLiteral("archive/answers-2000-01-02.csv") << QVector<int> {0, 3, 4}
+        << QStringLiteral("archive/answers-2000-01-02-2.bin");
+    QTest::newRow("season begun the day after")
+        << answersDay.addDays(1) << QString() << QVector<int> {0, 1, 2, 3, 4, 5}
+        << QStringLiteral("archive/answers-2000-01-02.bin");
+    QTest::newRow("no season begun") << QDate() << QString() << QVector<int>() << QString();
+    // The folder cannot be made: nothing may leave the store.
+    QTest::newRow("archive folder taken by a file")
+        << answersDay << QStringLiteral("archive") << QVector<int>() << QString();
+}
+
+void tst_Season::archive()
+{
+    QFETCH(QDate, seasonStart);
+    QFETCH(QString, taken);
+    QFETCH(QVector<int>, moved);
+    QFETCH(QString, archiveFile);
+    const QDate answersDay(2000, 1, 1);
+    TemporarySchool school(answersDay);
+    QVERIFY(school.ok);
+    DataStore &store = school.store;
+    if (seasonStart.isValid())
+        QVERIFY(store.setSeasonStart(seasonStart));
+    QDir folder(store.folder());
+    if (!taken.isEmpty()) {
+        QVERIFY(folder.mkpath(QFileInfo(taken).path()));
+        QVERIFY(putFile(folder.filePath(taken), "taken"));
+    }
+    const QByteArray answersFile = fileBytes(store.answersPath());
+    QSignalSpy hints(&store, &DataStore::answersWritten);
+    AnswerArchive archive(store);
+    const bool fails = taken == QLatin1String("archive");
+    QCOMPARE(archive.archivableCount(), fails ? 3 : moved.size());
+
+    const AnswerArchive::Outcome outcome = archive.archive(QDate(2000, 1, 2));
+
+    const QVector<Answer> all = schoolAnswers(answersDay);
+    QVector<Answer> kept;
+    for (int i = 0; i < all.size(); ++i) {
+        if (!moved.contains(i))
+            kept.append(all.at(i));
+    }
+    QCOMPARE(outcome.moved, moved.size());
+    QCOMPARE(outcome.error.isEmpty(), !fails);
+    QCOMPARE(store.answers(), kept);
+    if (moved.isEmpty()) {
+        QCOMPARE(fileBytes(store.answersPath()), answersFile);
+        QCOMPARE(hints.count(), 0);
+        if (fails)
+            QCOMPARE(fileBytes(archive.folder()), QByteArray("taken"));
+        else
+            QVERIFY(!QFileInfo::exists(archive.folder()));
+        return;
+    }
+    QCOMPARE(fileBytes(store.answersPath()), expectedAnswersFile(store));
+    QCOMPARE(hints.count(), 1);
+
+    // The answers file's decoder reads the archive back: the moved answers
+    // with the names their question and accounts gave them.
+    QCOMPARE(outcome.answersFile, folder.filePath(archiveFile));
+    const std::optional<QVector<Answer>> archived = decodeAnswerList(fileBytes(outcome.answersFile));
+    QVERIFY(archived);
+    QCOMPARE(archived->size(), moved.size());
+    for (int i = 0; i < moved.size(); ++i) {
+        Answer stripped = archived->at(i);
+        stripped.questionText = stripped.blockName = stripped.authorName = stripped.subjectName
+            = QString();
+        QCOMPARE(stripped, all.at(moved.at(i)));
+    }
+    QCOMPARE(archived->first().questionText, QStringLiteral("Цель занятия ясна"));
+    QCOMPARE(archived->first().authorName, QStringLiteral("Смирнов"));
+    QCOMPARE(archived->first().subjectName, QStringLiteral("Иванова"));
+
+    QCOMPARE(outcome.csvFile,
+             QString(outcome.answersFile).replace(QStringLiteral(".bin"), QStringLiteral(".csv")));
+    const QByteArray csv = fileBytes(outcome.csvFile);
+    QCOMPARE(csv.count("\r\n"), moved.size() + 1);
+    QVERIFY(csv.contains(csvLine({QStringLiteral("31.12.1999"), QStringLiteral("Педагог ДО"),
+                                  QStringLiteral("Занятие"), QStringLiteral("Цель занятия ясна"),
+                                  QStringLiteral("Смирнов"), QStringLiteral("Иванова"),
+                                  QStringLiteral("4"), QStringLiteral("0"), QStringLiteral("5")})));
 }
 
 QTEST_GUILESS_MAIN(tst_Season)

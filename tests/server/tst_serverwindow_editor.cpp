@@ -63,7 +63,8 @@ private slots:
     void editAndSave();
     void deleteRowAndSave();
     void spinBoxesBoundEachOther();
-    void switchingBlockDropsUnsavedRows();
+    void unsavedEdits_data();
+    void unsavedEdits();
     void deleteBlock_data();
     void deleteBlock();
     void deleteLastBlockDisablesWidgets();
@@ -336,23 +337,105 @@ void tst_ServerWindowEditor::spinBoxesBoundEachOther()
     QCOMPARE(first->question().maxValue, qint16(-3));
 }
 
-void tst_ServerWindowEditor::switchingBlockDropsUnsavedRows()
+void tst_ServerWindowEditor::unsavedEdits_data()
 {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("button"); // empty: Escape
+    QTest::addColumn<QString>("then"); // answer to a question that follows, if any
+
+    const QString answers[] = {QStringLiteral("Да"), QStringLiteral("Нет"), QStringLiteral("Отмена")};
+    for (const QString &button : answers) {
+        QTest::addRow("switch block, %s", qPrintable(button)) << "block" << button << QString();
+        QTest::addRow("close, %s", qPrintable(button)) << "close" << button << QString();
+    }
+    QTest::newRow("switch group, Нет") << "group" << "Нет" << QString();
+    QTest::newRow("switch group, Отмена") << "group" << "Отмена" << QString();
+    QTest::newRow("switch block, Escape") << "block" << QString() << QString();
+    QTest::newRow("add block, Отмена") << "add block" << "Отмена" << QString();
+    QTest::newRow("delete block, Отмена") << "delete block" << "Отмена" << QString();
+    // The block stays, as stored.
+    QTest::newRow("delete block, Нет, then not deleted") << "delete block" << "Нет" << "Отменить";
+}
+
+void tst_ServerWindowEditor::unsavedEdits()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, button);
+    QFETCH(QString, then);
     QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
     Server w(m_folder, 0);
+    if (action == QLatin1String("close")) {
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+    }
     const QuestionStore before = w.dataStore().questions();
+    auto *groups = child<QComboBox>(&w, "cb_edit_group");
+    auto *blocks = child<QComboBox>(&w, "cb_edit_block");
+    auto *save = child<QPushButton>(&w, "pb_save");
     child<QPushButton>(&w, "pb_add_quest")->click();
-    child<QComboBox>(&w, "cb_edit_block")->setCurrentIndex(1);
+    QTRY_COMPARE(save->styleSheet(), SaveChanged);
 
-    QCOMPARE(rows(w).size(), 1);
-    QCOMPARE(rows(w).first()->question().id, qint32(HiddenQuestion));
-    QVERIFY(!child<QCheckBox>(&w, "cb_edit_block_activation")->isChecked());
-    QTRY_COMPARE(child<QPushButton>(&w, "pb_save")->styleSheet(), SaveClean);
+    BoxSeen seen;
+    std::unique_ptr<ModalAnswer> next;
+    const ModalAnswer box([&](QWidget *modal) {
+        if (!then.isEmpty())
+            next = std::make_unique<ModalAnswer>(pressInBox(then));
+        pressInBox(button, &seen)(modal);
+    });
+    if (action == QLatin1String("block")) {
+        blocks->setCurrentIndex(1);
+    } else if (action == QLatin1String("group")) {
+        groups->setCurrentIndex(1);
+    } else if (action == QLatin1String("add block")) {
+        child<QLineEdit>(&w, "le_new_block")->setText(QStringLiteral("Новый"));
+        QTRY_VERIFY(child<QPushButton>(&w, "pb_add_block")->isEnabled());
+        child<QPushButton>(&w, "pb_add_block")->click();
+    } else if (action == QLatin1String("delete block")) {
+        child<QPushButton>(&w, "pb_del_block")->click();
+    } else {
+        w.close();
+    }
 
-    child<QComboBox>(&w, "cb_edit_group")->setCurrentIndex(1);
-    QCOMPARE(child<QComboBox>(&w, "cb_edit_block")->count(), 1);
-    QCOMPARE(rows(w).first()->question().id, qint32(PlanQuestion));
-    QCOMPARE(w.dataStore().questions(), before);
+    QVERIFY(box.done());
+    QCOMPARE(seen.title, QStringLiteral("Ожидание подтверждения"));
+    QCOMPARE(seen.text, QStringLiteral("Изменения вопросов блока не сохранены.\nСохранить их?"));
+    QCOMPARE(seen.buttons.size(), 3);
+    for (const char *text : {"Да", "Нет", "Отмена"})
+        QVERIFY(seen.buttons.contains(QString::fromUtf8(text)));
+    if (button == QStringLiteral("Да")) {
+        const QVector<Question> &stored = w.dataStore().questions().at(0).blocks.at(0).questions;
+        QCOMPARE(stored.size(), 3);
+        QCOMPARE(stored.last().id, 0);
+        QCOMPARE(fileBytes(w.dataStore().questionsPath()), expectedQuestionsFile(w.dataStore()));
+    } else {
+        QCOMPARE(w.dataStore().questions(), before);
+    }
+    if (button == QStringLiteral("Отмена") || button.isEmpty()) {
+        // Everything stays as it was, edits and selection alike.
+        QCOMPARE(w.isVisible(), action == QLatin1String("close"));
+        QCOMPARE(groups->currentIndex(), 0);
+        QCOMPARE(blocks->currentIndex(), 0);
+        QCOMPARE(blocks->count(), 2);
+        QCOMPARE(rows(w).size(), 3);
+        QCOMPARE(rows(w).last()->question().id, 0);
+        QTRY_COMPARE(save->styleSheet(), SaveChanged);
+    } else if (action == QLatin1String("close")) {
+        QVERIFY(!w.isVisible());
+    } else if (action == QLatin1String("delete block")) {
+        QVERIFY(next && next->done());
+        QCOMPARE(blocks->count(), 2);
+        QCOMPARE(rows(w).size(), 2);
+        QTRY_COMPARE(save->styleSheet(), SaveClean);
+    } else if (action == QLatin1String("block")) {
+        QCOMPARE(blocks->currentIndex(), 1);
+        QCOMPARE(rows(w).size(), 1);
+        QCOMPARE(rows(w).first()->question().id, qint32(HiddenQuestion));
+        QVERIFY(!child<QCheckBox>(&w, "cb_edit_block_activation")->isChecked());
+        QTRY_COMPARE(save->styleSheet(), SaveClean);
+    } else {
+        QCOMPARE(blocks->count(), 1);
+        QCOMPARE(rows(w).first()->question().id, qint32(PlanQuestion));
+    }
 }
 
 void tst_ServerWindowEditor::deleteBlock_data()

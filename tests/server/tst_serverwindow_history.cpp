@@ -28,11 +28,18 @@ private slots:
     void teacherFilterFollowsAccounts();
     void season_data();
     void season();
+    void archive_data();
+    void archive();
+    void storeFill_data();
+    void storeFill();
 
 private:
     // Shows the window on the history tab, so that its cards exist.
     static AnswerHistoryView *showHistory(Server &w);
-    static void pressDelete(AnswerHistoryView *history, int row);
+    // Presses a card's delete button and answers its question with
+    // `button`; the question's text goes to `seen`.
+    static void pressDelete(AnswerHistoryView *history, int row,
+                            const QString &button = QStringLiteral("Да"), BoxSeen *seen = nullptr);
 
     // A data folder of the test's own, never the server's real one.
     QScopedPointer<QTemporaryDir> m_dir;
@@ -55,13 +62,16 @@ AnswerHistoryView *tst_ServerWindowHistory::showHistory(Server &w)
     return child<AnswerHistoryView>(&w, nullptr);
 }
 
-void tst_ServerWindowHistory::pressDelete(AnswerHistoryView *history, int row)
+void tst_ServerWindowHistory::pressDelete(AnswerHistoryView *history, int row,
+                                          const QString &button, BoxSeen *seen)
 {
     history->scrollToRow(row);
     QTRY_VERIFY(history->cardAt(row));
-    auto *button = child<QPushButton>(history->cardAt(row), "pb_delete");
-    QVERIFY(button && button->isVisible());
-    button->click();
+    auto *pb = child<QPushButton>(history->cardAt(row), "pb_delete");
+    QVERIFY(pb && pb->isVisible());
+    const ModalAnswer box(pressInBox(button, seen));
+    pb->click();
+    QVERIFY(box.done());
 }
 
 void tst_ServerWindowHistory::cardsNumberedFromOne()
@@ -133,13 +143,20 @@ void tst_ServerWindowHistory::deleteCard_data()
 {
     QTest::addColumn<bool>("teacherFilter");
     QTest::addColumn<int>("row");
-    QTest::addColumn<int>("removed"); // index into schoolAnswers()
+    QTest::addColumn<int>("removed"); // index into schoolAnswers(), -1: none
+    QTest::addColumn<QString>("button"); // answer to the question, empty: Escape
+    // A further delete click while the question is open, as the second
+    // click of a double click on the button that slid under the pointer.
+    QTest::addColumn<bool>("clickAgain");
 
-    QTest::newRow("card 1") << false << 0 << 0;
-    QTest::newRow("card 3 of 5") << false << 2 << 2;
-    QTest::newRow("card 5, after the lost question's answer") << false << 4 << 5;
-    QTest::newRow("card 2 under the teacher filter") << true << 1 << 1;
-    QTest::newRow("card 3 under the teacher filter") << true << 2 << 5;
+    QTest::newRow("card 1") << false << 0 << 0 << "Да" << false;
+    QTest::newRow("card 3 of 5") << false << 2 << 2 << "Да" << false;
+    QTest::newRow("card 5, after the lost question's answer") << false << 4 << 5 << "Да" << false;
+    QTest::newRow("card 2 under the teacher filter") << true << 1 << 1 << "Да" << false;
+    QTest::newRow("card 3 under the teacher filter") << true << 2 << 5 << "Да" << false;
+    QTest::newRow("Нет") << false << 2 << -1 << "Нет" << false;
+    QTest::newRow("Escape") << false << 2 << -1 << QString() << false;
+    QTest::newRow("clicked again while asked") << false << 2 << 2 << "Да" << true;
 }
 
 void tst_ServerWindowHistory::deleteCard()
@@ -147,6 +164,8 @@ void tst_ServerWindowHistory::deleteCard()
     QFETCH(bool, teacherFilter);
     QFETCH(int, row);
     QFETCH(int, removed);
+    QFETCH(QString, button);
+    QFETCH(bool, clickAgain);
     const QDate today = QDate::currentDate();
     QVERIFY(writeAnsweredSchool(m_folder, today));
     Server w(m_folder, 0);
@@ -159,10 +178,43 @@ void tst_ServerWindowHistory::deleteCard()
     }
     const int cards = history->count();
     const QByteArray questionsFile = fileBytes(w.dataStore().questionsPath());
+    const QByteArray answersFile = fileBytes(w.dataStore().answersPath());
+    const Answer shown = history->answerAt(row);
+    history->scrollToRow(row);
+    QTRY_VERIFY(history->cardAt(row) && (!clickAgain || history->cardAt(row + 1)));
+    QPushButton *again = clickAgain ? child<QPushButton>(history->cardAt(row + 1), "pb_delete") : nullptr;
 
-    pressDelete(history, row);
+    BoxSeen seen;
+    bool secondBox = false;
+    const ModalAnswer box([&](QWidget *modal) {
+        if (clickAgain) {
+            // A second question would be answered "Да" too.
+            const ModalAnswer nested([&](QWidget *second) {
+                secondBox = second != modal;
+                pressInBox(QStringLiteral("Да"))(second);
+            });
+            again->click();
+        }
+        pressInBox(button, &seen)(modal);
+    });
+    child<QPushButton>(history->cardAt(row), "pb_delete")->click();
 
+    QVERIFY(box.done());
+    QVERIFY(!secondBox);
+    QCOMPARE(seen.title, QStringLiteral("Ожидание подтверждения"));
+    QCOMPARE(seen.text, QStringLiteral("Удалить этот ответ?\n\nПедагог: %1\nБлок: %2\nВопрос: %3\n"
+                                       "Дата: %4\nОценка: %5")
+                            .arg(shown.subjectName, shown.blockName, shown.questionText,
+                                 shown.date.toString(QStringLiteral("dd.MM.yyyy")),
+                                 QString::number(shown.value)));
+    QCOMPARE(seen.buttons, QStringList({QStringLiteral("Да"), QStringLiteral("Нет")}));
     QVector<Answer> expected = schoolAnswers(today);
+    if (removed < 0) {
+        QCOMPARE(w.dataStore().answers(), expected);
+        QCOMPARE(fileBytes(w.dataStore().answersPath()), answersFile);
+        QCOMPARE(history->count(), cards);
+        return;
+    }
     expected.remove(removed);
     QCOMPARE(w.dataStore().answers(), expected);
     QCOMPARE(fileBytes(w.dataStore().answersPath()), expectedAnswersFile(w.dataStore()));
@@ -364,7 +416,10 @@ void tst_ServerWindowHistory::season()
 
     QVERIFY(box.done());
     QCOMPARE(seen.title, QStringLiteral("Ожидание ответа"));
-    QCOMPARE(seen.text, QStringLiteral("Вы уверены что хотите начать\nтестирование заново?"));
+    // Three of the answers are dated today.
+    QCOMPARE(seen.text, QStringLiteral("Вы уверены что хотите начать\nтестирование заново?\n\n"
+                                       "Будут удалены ответы, полученные сегодня: 3.\n"
+                                       "Ответы прошлых дней останутся."));
     QCOMPARE(seen.buttons, QStringList({QStringLiteral("Да"), QStringLiteral("Нет")}));
     if (begun) {
         QCOMPARE(store.seasonStart(), today);
@@ -385,6 +440,103 @@ void tst_ServerWindowHistory::season()
     }
     QCOMPARE(fileBytes(store.questionsPath()), questionsFile);
     QCOMPARE(fileBytes(store.accountsPath()), accountsFile);
+}
+
+void tst_ServerWindowHistory::archive_data()
+{
+    QTest::addColumn<QString>("button"); // empty: Escape
+    QTest::addColumn<bool>("archived");
+    QTest::newRow("Да") << QStringLiteral("Да") << true;
+    QTest::newRow("Нет") << QStringLiteral("Нет") << false;
+    QTest::newRow("Escape") << QString() << false;
+}
+
+void tst_ServerWindowHistory::archive()
+{
+    QFETCH(QString, button);
+    QFETCH(bool, archived);
+    const QDate today = QDate::currentDate();
+    QVERIFY(writeAnsweredSchool(m_folder, today));
+    {
+        DataStore store(m_folder);
+        store.load();
+        QVERIFY(store.setSeasonStart(today));
+    }
+    Server w(m_folder, 0);
+    AnswerHistoryView *history = showHistory(w);
+    QVERIFY(history);
+    DataStore &store = w.dataStore();
+    const QByteArray answersFile = fileBytes(store.answersPath());
+    auto *fill = child<QLabel>(&w, "l_store_fill");
+    QCOMPARE(fill->text(), QStringLiteral("Ответов в хранилище: 6 из 65 535"));
+
+    BoxSeen seen, done;
+    std::unique_ptr<ModalAnswer> report;
+    const ModalAnswer box([&](QWidget *modal) {
+        if (archived)
+            report = std::make_unique<ModalAnswer>(pressInBox(QStringLiteral("OK"), &done));
+        pressInBox(button, &seen)(modal);
+    });
+    child<QPushButton>(&w, "pb_archive")->click();
+
+    QVERIFY(box.done());
+    QCOMPARE(seen.title, QStringLiteral("Ожидание подтверждения"));
+    // Three of the answers are dated yesterday, before the season.
+    QCOMPARE(seen.text, QStringLiteral("Перенести в архив ответы прошлых сезонов\n(полученные до %1): 3?\n"
+                                       "Они будут удалены из хранилища и сохранены в папке\n%2")
+                            .arg(today.toString(QStringLiteral("dd.MM.yyyy")),
+                                 QDir::toNativeSeparators(m_folder + QStringLiteral("/archive"))));
+    QCOMPARE(seen.buttons, QStringList({QStringLiteral("Да"), QStringLiteral("Нет")}));
+    const QVector<Answer> all = schoolAnswers(today);
+    if (!archived) {
+        QCOMPARE(store.answers(), all);
+        QCOMPARE(fileBytes(store.answersPath()), answersFile);
+        QVERIFY(!QFileInfo::exists(m_folder + QStringLiteral("/archive")));
+        QCOMPARE(history->count(), 5);
+        return;
+    }
+    QVERIFY(report && report->done());
+    const QString stem = QDir::toNativeSeparators(m_folder + QStringLiteral("/archive/answers-")
+                                                  + today.toString(Qt::ISODate));
+    QCOMPARE(done.text, QStringLiteral("В архив перенесено ответов: 3.\nФайлы архива:\n%1.bin\n%1.csv")
+                            .arg(stem));
+    QCOMPARE(store.answers(), QVector<Answer>({all.at(1), all.at(2), all.at(5)}));
+    QCOMPARE(fileBytes(store.answersPath()), expectedAnswersFile(store));
+    // The history follows at once.
+    QCOMPARE(history->count(), 3);
+    QCOMPARE(fill->text(), QStringLiteral("Ответов в хранилище: 3 из 65 535"));
+}
+
+void tst_ServerWindowHistory::storeFill_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("warned");
+    QTest::newRow("89 %") << 58981 << QStringLiteral("Ответов в хранилище: 58981 из 65 535") << false;
+    QTest::newRow("90 %") << 58982
+                          << QStringLiteral("Ответов в хранилище: 58982 из 65 535 (90 %)")
+                          << true;
+}
+
+void tst_ServerWindowHistory::storeFill()
+{
+    QFETCH(int, count);
+    QFETCH(QString, text);
+    QFETCH(bool, warned);
+    {
+        DataStore store(m_folder);
+        QVERIFY(loadSchool(store));
+        const std::optional<QByteArray> answers = encodeAnswerList(QVector<Answer>(
+            count, makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate::currentDate())));
+        QVERIFY(answers && putFile(store.answersPath(), *answers));
+    }
+    Server w(m_folder, 0);
+    auto *fill = child<QLabel>(&w, "l_store_fill");
+    QCOMPARE(fill->text(), text);
+    QCOMPARE(fill->font().bold(), warned);
+    QCOMPARE(child<QFrame>(&w, "w_warnings")->isVisibleTo(&w), warned);
+    if (warned)
+        QVERIFY(child<QLabel>(&w, "l_warnings")->text().contains(QStringLiteral("заполнено на 90 %")));
 }
 
 QTEST_MAIN(tst_ServerWindowHistory)
