@@ -13,7 +13,7 @@ cmake --build "$build" -j"$(nproc)"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-(cd "$build" && ctest --output-on-failure)
+(cd "$build" && ctest --output-on-failure -j"$(nproc)")
 
 # The decoders and the message unpacker under libFuzzer, for a short run.
 if command -v clang++ >/dev/null; then
