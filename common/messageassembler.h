@@ -32,6 +32,10 @@ public:
     qint64 sizeLimit() const { return m_sizeLimit; }
     void setSizeLimit(qint64 bytes) { m_sizeLimit = bytes; }
 
+    // GiveUpMs unless set; tests shorten it so as not to wait two seconds.
+    int giveUpInterval() const { return m_giveUpTimer.interval(); }
+    void setGiveUpInterval(int ms) { m_giveUpTimer.setInterval(ms); }
+
 signals:
     // The collected bytes of one complete message.
     void messageReady(const QByteArray &bytes);

@@ -15,14 +15,14 @@ cmake --build "$build" -j"$(nproc)"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-(cd "$build" && ctest --output-on-failure)
+(cd "$build" && ctest --output-on-failure -j"$(nproc)")
 
 # Optimised code is built and inlined differently: warnings and faults that
 # the debug build does not show appear here.
 release=build-release
 cmake -S . -B "$release" -DCMAKE_BUILD_TYPE=Release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 cmake --build "$release" -j"$(nproc)"
-(cd "$release" && ctest --output-on-failure)
+(cd "$release" && ctest --output-on-failure -j"$(nproc)")
 
 # The decoders and the message unpacker under libFuzzer, for a short run.
 if command -v clang++ >/dev/null; then
@@ -36,5 +36,6 @@ fi
 
 # The two Debian packages: built, unpacked into a temporary root, and each
 # installed program started there headless to see it finds its files.
-scripts/check-packages.sh build-package
+# The Release build above is reused for them.
+scripts/check-packages.sh "$release"
 echo "All tests passed."

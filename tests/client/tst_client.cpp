@@ -178,8 +178,8 @@ struct Session
         QVERIFY(server.listen());
         client = std::make_unique<Client>(QHostAddress::LocalHost, server.port());
         client->show();
-        QTRY_VERIFY(server.hasClient());
-        QTRY_VERIFY(child<QPushButton>(login(), "pb_enter")->isVisible());
+        QVERIFY(waitUntil([this] { return server.hasClient(); }));
+        QVERIFY(waitUntil([this] { return child<QPushButton>(login(), "pb_enter")->isVisible(); }));
     }
 
     // Types a login, presses "Ввести" and checks the bytes that arrive.
@@ -189,8 +189,8 @@ struct Session
         child<QLineEdit>(login(), "le_password")->setText(password);
         QTest::mouseClick(child<QPushButton>(login(), "pb_enter"), Qt::LeftButton);
         const QByteArray expected = *loginRequestBytes(LoginCredentials{name, password.toUtf8()});
-        QTRY_COMPARE(server.received(), expected);
-        server.takeReceived();
+        QVERIFY(waitUntil([&] { return server.received().size() >= expected.size(); }));
+        QCOMPARE(server.takeReceived(), expected);
     }
 
     void logIn(const QString &name, const QVector<QuestionBlock> &blocks, const QVector<Answer> &answers,
@@ -201,7 +201,7 @@ struct Session
         sendLogin(name, QStringLiteral("secret"));
         RETURN_IF_FAILED();
         server.sendDataReply(blocks, answers, teachers);
-        QTRY_VERIFY(client->isVisible());
+        QVERIFY(waitUntil([this] { return client->isVisible(); }));
     }
 
     void logInExpert(const School &school)

@@ -85,7 +85,7 @@ void TestClientEndToEnd::cleanup()
 void TestClientEndToEnd::logIn(Client &client, const QString &login, const QString &password)
 {
     PasswordWindow *window = client.loginWindow();
-    QTRY_VERIFY(child<QPushButton>(window, "pb_enter")->isVisible());
+    QVERIFY(waitUntil([window] { return child<QPushButton>(window, "pb_enter")->isVisible(); }));
     child<QLineEdit>(window, "le_login")->setText(login);
     child<QLineEdit>(window, "le_password")->setText(password);
     QTest::mouseClick(child<QPushButton>(window, "pb_enter"), Qt::LeftButton);
@@ -138,7 +138,7 @@ void TestClientEndToEnd::ratingReachesTheServer()
     Client client(QHostAddress::LocalHost, m_server->serverPort());
     client.show();
     logIn(client, login, password);
-    QTRY_VERIFY(client.isVisible());
+    QVERIFY(waitUntil([&] { return client.isVisible(); }));
     QVERIFY(!client.loginWindow()->isVisible());
     QCOMPARE(client.windowTitle(), QStringLiteral("Опросник (пользователь: %1)").arg(login));
 
@@ -169,7 +169,8 @@ void TestClientEndToEnd::ratingReachesTheServer()
     QTRY_COMPARE(confirmation, QStringLiteral("Ваши ответы приняты.\nСпасибо!"));
 
     // What the server stored.
-    QTRY_COMPARE(m_store->answers().size(), values.size());
+    QVERIFY(waitUntil([&] { return m_store->answers().size() >= values.size(); }));
+    QCOMPARE(m_store->answers().size(), values.size());
     const qint32 blockId = block == QStringLiteral("Уроки") ? LessonsBlock : ClubsBlock;
     for (int i = 0; i < values.size(); ++i) {
         const Answer &stored = m_store->answers().at(i);
@@ -185,7 +186,7 @@ void TestClientEndToEnd::ratingReachesTheServer()
 
     // What the client shows after the server's reply.
     auto *history = client.findChild<AnswerHistoryView *>();
-    QTRY_COMPARE(history->count(), historyAfter);
+    QVERIFY(waitUntil([&] { return history->count() == historyAfter; }));
     for (int i = 0; i < history->count(); ++i) {
         QCOMPARE(history->answerAt(i).authorName, login);
         QCOMPARE(int(history->answerAt(i).value), values.at(i));

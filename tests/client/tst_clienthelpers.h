@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QMessageBox>
 #include <QSettings>
@@ -31,6 +32,24 @@ T *child(const QWidget *window, const char *name)
             return found;
     }
     qFatal("no widget %s", name);
+}
+
+// Waits until `done` holds, looking again after every event handled.
+// QTRY_VERIFY looks every 50 ms, which adds up over the many short
+// exchanges of these tests.
+template<typename Done>
+bool waitUntil(Done done, int timeoutMs = 5000)
+{
+    QTimer wake; // ends each wait for events in time to see the deadline
+    wake.start(5);
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return true;
 }
 
 inline QStringList comboItems(const QComboBox *combo)

@@ -71,10 +71,12 @@ void tst_MessageAssembler::completeMessageAfterQuietPeriod()
 void tst_MessageAssembler::incompleteGivenUpAfterIdle()
 {
     MessageAssembler assembler;
+    QCOMPARE(assembler.giveUpInterval(), MessageAssembler::GiveUpMs);
+    assembler.setGiveUpInterval(4 * MessageAssembler::QuietPeriodMs);
     QSignalSpy ready(&assembler, &MessageAssembler::messageReady);
     QSignalSpy dropped(&assembler, &MessageAssembler::messageDropped);
     assembler.append(sampleMessage(100).left(50));
-    QVERIFY(dropped.wait(MessageAssembler::GiveUpMs + 2000));
+    QVERIFY(dropped.wait(5000));
     QCOMPARE(dropped.at(0).at(0).toLongLong(), 50);
     QCOMPARE(ready.count(), 0);
     QVERIFY(!assembler.isCollecting());

@@ -79,6 +79,16 @@ inline QByteArray expectedAnswersFile(const DataStore &store)
     return encodeAnswerList(store.answers()).value_or(QByteArray());
 }
 
+// One UTF-16 unit more than the files can count, in words: a text field
+// takes seconds to lay out one endless word of this length.
+inline QString overlongText()
+{
+    QString text(DataStore::MaxListCount + 1, QChar(0x0416)); // Ж
+    for (int i = 8; i < text.size(); i += 9)
+        text[i] = QLatin1Char(' ');
+    return text;
+}
+
 // How many cards the history shows without filters for the store as it is.
 inline int buildHistoryCount(const DataStore &store)
 {

@@ -266,7 +266,7 @@ void tst_ServerWindowAccounts::overlongInformationRefused()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     const AccountStore before = w.dataStore().accounts();
     const QByteArray accountsFile = fileBytes(w.dataStore().accountsPath());
-    const QString information(DataStore::MaxListCount + 1, QLatin1Char('x'));
+    const QString information = overlongText();
 
     const ModalAnswer added(fillAccountDialog(QStringLiteral("Орлова"), QStringLiteral("abc123"), information));
     child<QPushButton>(&w, "pb_expert_add")->click();

@@ -55,6 +55,7 @@ private slots:
     void emptyStoreDisablesBlockWidgets();
     void addBlock_data();
     void addBlock();
+    void addBlockNeedsAName_data();
     void addBlockNeedsAName();
     void longBlockNameIsRepeated_data();
     void longBlockNameIsRepeated();
@@ -162,13 +163,24 @@ void tst_ServerWindowEditor::addBlock()
     QCOMPARE(after.settings, before.settings);
 }
 
+void tst_ServerWindowEditor::addBlockNeedsAName_data()
+{
+    QTest::addColumn<QString>("blank");
+    QTest::newRow("name cleared") << QString();
+    QTest::newRow("spaces only") << QStringLiteral("   ");
+}
+
+// The button follows the name field through the poll, both ways.
 void tst_ServerWindowEditor::addBlockNeedsAName()
 {
+    QFETCH(QString, blank);
     Server w(m_folder, 0);
     auto *add = child<QPushButton>(&w, "pb_add_block");
-    child<QLineEdit>(&w, "le_new_block")->setText(QStringLiteral("   "));
-    QTest::qWait(120);
-    QVERIFY(!add->isEnabled());
+    auto *name = child<QLineEdit>(&w, "le_new_block");
+    name->setText(QStringLiteral("Воспитательная работа"));
+    QTRY_VERIFY(add->isEnabled());
+    name->setText(blank);
+    QTRY_VERIFY(!add->isEnabled());
     add->click();
     QVERIFY(w.dataStore().questions().at(0).blocks.isEmpty());
 }
@@ -559,8 +571,7 @@ void tst_ServerWindowEditor::overlongQuestionTextRefused()
     const QByteArray questionsFile = fileBytes(w.dataStore().questionsPath());
     QVERIFY(child<QLineEdit>(&w, "le_new_block")->maxLength() <= DataStore::MaxListCount);
 
-    child<QTextEdit>(rows(w).first(), "te_quest")
-        ->setPlainText(QString(DataStore::MaxListCount + 1, QChar(0x0416)));
+    child<QTextEdit>(rows(w).first(), "te_quest")->setPlainText(overlongText());
     save->click();
 
     QCOMPARE(w.dataStore().questions(), before);
@@ -569,7 +580,7 @@ void tst_ServerWindowEditor::overlongQuestionTextRefused()
     QVERIFY(child<QLabel>(&w, "l_warnings")->text().contains(QStringLiteral("знаков в тексте вопроса")));
     // The edit stays in its row, still unsaved.
     QTRY_COMPARE(save->styleSheet(), SaveChanged);
-    QCOMPARE(rows(w).first()->question().text.size(), DataStore::MaxListCount + 1);
+    QCOMPARE(rows(w).first()->question().text, overlongText());
 }
 
 QTEST_MAIN(tst_ServerWindowEditor)

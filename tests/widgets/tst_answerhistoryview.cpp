@@ -86,6 +86,7 @@ class TestAnswerHistoryView : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void numbersAcrossALongList_data();
     void numbersAcrossALongList();
     void scrollingToTheEndShowsTheLastCardWhole_data();
@@ -99,7 +100,16 @@ private slots:
     void cardsHaveTheHeightOfARealCard();
     void fillsTheScrollAreaWithoutOuterScrolling();
     void embedsIntoAContainerWithoutLayout();
+
+private:
+    // Built once: the long list takes a while to make.
+    QVector<Answer> m_longList;
 };
+
+void TestAnswerHistoryView::initTestCase()
+{
+    m_longList = makeAnswers(LongList);
+}
 
 void TestAnswerHistoryView::numbersAcrossALongList_data()
 {
@@ -122,7 +132,7 @@ void TestAnswerHistoryView::numbersAcrossALongList()
 
     HistoryWindow window(firstNumber, deletable);
     QVERIFY(QTest::qWaitForWindowExposed(&window.area));
-    const QVector<Answer> answers = makeAnswers(LongList);
+    const QVector<Answer> &answers = m_longList;
     window.view.setAnswers(answers);
     QCOMPARE(window.view.count(), LongList);
 
@@ -156,7 +166,7 @@ void TestAnswerHistoryView::scrollingToTheEndShowsTheLastCardWhole()
 
     HistoryWindow window(firstNumber, deletable);
     QVERIFY(QTest::qWaitForWindowExposed(&window.area));
-    window.view.setAnswers(makeAnswers(LongList));
+    window.view.setAnswers(m_longList);
 
     QScrollBar *bar = window.view.verticalScrollBar();
     bar->setValue(bar->maximum());
@@ -213,7 +223,7 @@ void TestAnswerHistoryView::deleteAtTheFarEnd()
 {
     HistoryWindow window(1, true);
     QVERIFY(QTest::qWaitForWindowExposed(&window.area));
-    const QVector<Answer> answers = makeAnswers(LongList);
+    const QVector<Answer> &answers = m_longList;
     window.view.setAnswers(answers);
     QSignalSpy spy(&window.view, &AnswerHistoryView::deleteRequested);
 
@@ -234,7 +244,7 @@ void TestAnswerHistoryView::deleteThenRebuildFromTheSlot()
 {
     HistoryWindow window(1, true);
     QVERIFY(QTest::qWaitForWindowExposed(&window.area));
-    QVector<Answer> answers = makeAnswers(LongList);
+    QVector<Answer> answers = m_longList;
     window.view.setAnswers(answers);
     // As the server does: remove the answer and rebuild at once, while the
     // pressed card is still delivering its click.
@@ -300,7 +310,7 @@ void TestAnswerHistoryView::emptyList()
     QCOMPARE(window.view.count(), 0);
     QVERIFY(visibleCards(window.view).isEmpty());
 
-    window.view.setAnswers(makeAnswers(LongList));
+    window.view.setAnswers(m_longList);
     window.view.scrollToRow(1000);
     window.view.clear();
     QCOMPARE(window.view.count(), 0);
@@ -334,7 +344,7 @@ void TestAnswerHistoryView::fillsTheScrollAreaWithoutOuterScrolling()
 {
     HistoryWindow window(1, true);
     QVERIFY(QTest::qWaitForWindowExposed(&window.area));
-    window.view.setAnswers(makeAnswers(LongList));
+    window.view.setAnswers(m_longList);
 
     QCOMPARE(window.container->size(), window.area.viewport()->size());
     QCOMPARE(window.view.geometry(), window.container->rect());
