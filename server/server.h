@@ -14,6 +14,7 @@
 #include <array>
 
 class AnswerHistoryView;
+class QDateTime;
 class EditQuestUnit;
 class QCheckBox;
 class QComboBox;
@@ -96,6 +97,7 @@ private slots:
     // Warnings and the history's refresh hint.
     void on_pb_hide_warnings_clicked();
     void sl_showWarning(const QString &text);
+    void sl_loginsBlocked(const QString &address, const QDateTime &until);
     void sl_answersWritten();
 
 private:
