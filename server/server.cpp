@@ -7,6 +7,7 @@
 #include "dialoguser.h"
 #include "editquestunit.h"
 #include "historyfilter.h"
+#include "loginlimiter.h"
 #include "questioneditor.h"
 #include "season.h"
 #include "seasonoverviewtab.h"
@@ -107,9 +108,13 @@ Server::Server(const QString &folder, quint16 port, QWidget *parent)
 
     connect(&m_store, &DataStore::warning, this, &Server::sl_showWarning);
     connect(&m_store, &DataStore::answersWritten, this, &Server::sl_answersWritten);
+    connect(m_connections.loginLimiter(), &LoginLimiter::blocked, this, &Server::sl_loginsBlocked);
     m_store.load();
 
-    if (m_connections.listen()) {
+    if (!m_store.isFolderUsable()) {
+        // The banner says why; without its data folder the server takes no
+        // clients.
+    } else if (m_connections.listen()) {
         qDebug("Server run!");
     } else {
         const QString reason = m_connections.errorString();
@@ -861,6 +866,17 @@ void Server::sl_showWarning(const QString &text)
         m_warnings.removeFirst();
     ui->l_warnings->setText(m_warnings.join(QLatin1Char('\n')));
     ui->w_warnings->show();
+}
+
+void Server::sl_loginsBlocked(const QString &address, const QDateTime &until)
+{
+    const QString text = tr("С адреса %1 за %2 минут было %3 неудачных попыток входа; вход с этого адреса "
+                            "закрыт до %4.")
+                             .arg(address, QString::number(LoginLimiter::FailureWindowSecs / 60),
+                                  QString::number(LoginLimiter::MaxFailures),
+                                  until.toLocalTime().toString(QStringLiteral("HH:mm")));
+    qWarning().noquote() << text;
+    sl_showWarning(text);
 }
 
 void Server::on_pb_hide_warnings_clicked()

@@ -15,6 +15,7 @@
 
 class AnswerHistoryView;
 class QCloseEvent;
+class QDateTime;
 class EditQuestUnit;
 class QCheckBox;
 class QComboBox;
@@ -97,6 +98,7 @@ private slots:
     // Warnings and the history's refresh hint.
     void on_pb_hide_warnings_clicked();
     void sl_showWarning(const QString &text);
+    void sl_loginsBlocked(const QString &address, const QDateTime &until);
     void sl_answersWritten();
 
 protected:

@@ -1,6 +1,7 @@
 #ifndef CLIENTENTRY_H
 #define CLIENTENTRY_H
 
+#include <QHostAddress>
 #include <QtGlobal>
 
 class QTcpSocket;
@@ -20,6 +21,8 @@ struct ClientEntry
     // then on it stores nothing and gets empty replies, even once another
     // account takes over the id.
     bool orphaned = false;
+    // The client's address, by which refused logins are counted.
+    QHostAddress address;
 };
 
 #endif // CLIENTENTRY_H

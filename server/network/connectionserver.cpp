@@ -1,6 +1,7 @@
 #include "connectionserver.h"
 
 #include "datastore.h"
+#include "loginlimiter.h"
 #include "messageassembler.h"
 #include "requesthandler.h"
 
@@ -13,7 +14,8 @@ ConnectionServer::ConnectionServer(DataStore *store, quint16 port, QObject *pare
     , m_port(port)
     , m_server(new QTcpServer(this))
     , m_assembler(new MessageAssembler(this))
-    , m_handler(std::make_unique<RequestHandler>(*store))
+    , m_limiter(new LoginLimiter(LoginLimiter::Clock(), this))
+    , m_handler(std::make_unique<RequestHandler>(*store, m_limiter))
 {
     m_assembler->setSizeLimit(MaxMessageSize);
     connect(m_server, &QTcpServer::newConnection, this, &ConnectionServer::sl_newConnection);
@@ -62,6 +64,7 @@ void ConnectionServer::sl_newConnection()
         // falsely about a write past QVector's header).
         m_clients.resize(m_clients.size() + 1);
         m_clients.last().socket = socket;
+        m_clients.last().address = socket->peerAddress();
     }
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 class DataStore;
+class LoginLimiter;
 class MessageAssembler;
 class QTcpServer;
 class QTcpSocket;
@@ -36,6 +37,8 @@ public:
     QString errorString() const;
 
     const QVector<ClientEntry> &clients() const { return m_clients; }
+    // Counts refused logins per address; its blocked() tells of each block.
+    LoginLimiter *loginLimiter() const { return m_limiter; }
 
 public slots:
     void sl_newConnection();
@@ -57,6 +60,7 @@ private:
     QTcpServer *m_server;
     QVector<ClientEntry> m_clients;
     MessageAssembler *m_assembler;
+    LoginLimiter *m_limiter;
     std::unique_ptr<RequestHandler> m_handler;
     // The client whose message is being collected or handled; nullptr while
     // idle. A socket, not a table position, so that removing an earlier

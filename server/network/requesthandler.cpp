@@ -2,6 +2,7 @@
 
 #include "datastore.h"
 #include "encoding.h"
+#include "loginlimiter.h"
 #include "storeindex.h"
 
 #include <QSet>
@@ -60,13 +61,25 @@ struct AccountMatch
     int kind = -1;
 };
 
+// Compares every stored byte whatever the given ones are, so that the time
+// taken tells nothing about where a guess goes wrong.
+bool samePassword(const QByteArray &stored, const QByteArray &given)
+{
+    unsigned difference = stored.size() == given.size() ? 0 : 1;
+    for (int i = 0; i < stored.size(); ++i) {
+        const char other = i < given.size() ? given.at(i) : 0;
+        difference |= static_cast<unsigned char>(stored.at(i) ^ other);
+    }
+    return difference == 0;
+}
+
 // The first account, kinds in order, whose name and password both match;
 // it decides the login even when it is inactive.
 AccountMatch findLogin(const AccountStore &accounts, const LoginCredentials &credentials)
 {
     for (int kind = 0; kind < accounts.size(); ++kind) {
         for (const Account &account : accounts.at(kind)) {
-            if (account.name == credentials.login && account.password == credentials.password)
+            if (account.name == credentials.login && samePassword(account.password, credentials.password))
                 return {&account, kind};
         }
     }
@@ -75,8 +88,9 @@ AccountMatch findLogin(const AccountStore &accounts, const LoginCredentials &cre
 
 } // namespace
 
-RequestHandler::RequestHandler(DataStore &store)
+RequestHandler::RequestHandler(DataStore &store, LoginLimiter *limiter)
     : m_store(store)
+    , m_limiter(limiter)
 {
 }
 
@@ -96,13 +110,18 @@ QByteArray RequestHandler::login(ClientEntry &entry, const Message &message)
     if (!message.sections.isEmpty() && message.sections.first().type == LoginCredentialsSection)
         credentials = decodeLoginCredentials(message.sections.first().data).value_or(LoginCredentials());
 
-    const AccountMatch match = findLogin(m_store.accounts(), credentials);
+    const bool blocked = m_limiter && m_limiter->isBlocked(entry.address);
+    const AccountMatch match = blocked ? AccountMatch() : findLogin(m_store.accounts(), credentials);
     if (match.account && match.account->active) {
         entry.accountId = match.account->id;
         entry.roleCode = roleCodeForKind(match.kind);
         return dataReply(entry);
     }
-    // Wrong login, wrong password and an inactive account are refused alike.
+    // Wrong login, wrong password, an inactive account and a blocked address
+    // are refused alike. Refusals count even once the connection's attempts
+    // are used up: a right password would still be let in there.
+    if (m_limiter)
+        m_limiter->recordFailure(entry.address);
     if (entry.attemptsLeft <= 0)
         return QByteArray();
     --entry.attemptsLeft;

@@ -8,6 +8,7 @@
 #include <QByteArray>
 
 class DataStore;
+class LoginLimiter;
 class StoreIndex;
 
 // What the server does with one complete client message: it checks a login,
@@ -17,7 +18,9 @@ class StoreIndex;
 class RequestHandler
 {
 public:
-    explicit RequestHandler(DataStore &store);
+    // With a `limiter`, refused logins are counted by the entry's address and
+    // an address it blocks is refused whatever it sends.
+    explicit RequestHandler(DataStore &store, LoginLimiter *limiter = nullptr);
 
     // Handles `message` by the state of `entry` (login while awaiting one,
     // answer intake or refresh afterwards). Returns the bytes to send back;
@@ -38,6 +41,7 @@ private:
     QVector<TeacherEntry> teacherProgress(qint32 expertId) const;
 
     DataStore &m_store;
+    LoginLimiter *m_limiter;
 };
 
 #endif // REQUESTHANDLER_H

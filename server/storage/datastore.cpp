@@ -1,5 +1,6 @@
 #include "datastore.h"
 
+#include "datafolder.h"
 #include "encoding.h"
 
 #include <QDateTime>
@@ -53,7 +54,9 @@ QString DataStore::settingsPath() const
 
 void DataStore::load()
 {
-    QDir().mkpath(m_folder);
+    m_folderRefusal = prepareDataFolder(m_folder);
+    if (!m_folderRefusal.isEmpty())
+        warn(m_folderRefusal);
 
     m_questions = loadFile(questionsPath(), decodeGroupList).value_or(QuestionStore());
     padGroups();
@@ -69,7 +72,7 @@ void DataStore::load()
 std::optional<QByteArray> DataStore::readFile(const QString &path)
 {
     QFile file(path);
-    if (!file.exists())
+    if (!isFolderUsable() || !file.exists())
         return std::nullopt;
     if (!file.open(QIODevice::ReadOnly)) {
         warn(tr("Не удалось прочитать файл данных «%1»: %2. Сервер начинает без его данных.")
@@ -137,13 +140,18 @@ bool DataStore::writeSettings()
 // point leaves the previous content whole.
 bool DataStore::writeFile(const QString &path, const std::optional<QByteArray> &bytes, OnFailure onFailure)
 {
+    if (!isFolderUsable()) {
+        warn(tr("Изменение не записано в файл «%1»: сервер не пользуется папкой данных (причина указана "
+                "выше) и держит изменение только в памяти.").arg(shown(path)));
+        return false;
+    }
     QString reason;
     if (!bytes) {
         reason = tr("данных больше, чем вмещает файл (в списке не более 65 535 записей, "
                     "в тексте не более 65 535 знаков)");
     } else {
         QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly)) {
+        if (!file.open(QIODevice::WriteOnly) || !restrictToOwner(file)) {
             reason = file.errorString();
         } else if (file.write(*bytes) != bytes->size() || !file.flush()) {
             // Flushed here because commit() overlooks a short write in its

@@ -39,13 +39,17 @@ public:
     // fewer.
     static constexpr int MinGroupCount = 3;
 
-    // Creates the folder when missing, then reads the four files: a missing
+    // Creates the folder when missing and checks it (datafolder.h): a folder
+    // the server must not use is reported through warning() and from then on
+    // nothing is read from it or written to it. Then reads the four files: a missing
     // file gives the default store (three blank groups, four empty kinds, no
     // answers, a null season start); a file that does not decode is renamed
     // aside as damaged, reported through warning() and treated as missing.
     // A question store of fewer than three groups gets blank groups added
     // at its end.
     void load();
+    // False once load() has refused the folder.
+    bool isFolderUsable() const { return m_folderRefusal.isEmpty(); }
 
     const QuestionStore &questions() const { return m_questions; }
     const AccountStore &accounts() const { return m_accounts; }
@@ -131,6 +135,8 @@ private:
     void warn(const QString &text);
 
     QString m_folder;
+    // Why load() refused the folder; empty while it may be used.
+    QString m_folderRefusal;
     QuestionStore m_questions;
     AccountStore m_accounts;
     AnswerStore m_answers;

@@ -1,6 +1,7 @@
 #include "connectionserver.h"
 #include "datastore.h"
 #include "encoding.h"
+#include "loginlimiter.h"
 #include "message.h"
 #include "messageassembler.h"
 #include "tst_corefixtures.h"
@@ -21,11 +22,16 @@ const QVector<qint32> OtherReply{BlockListSection, AnswerListSection};
 class TestClient
 {
 public:
-    explicit TestClient(quint16 port)
+    // Connects from `from` when it is given and can be bound.
+    explicit TestClient(quint16 port, const QHostAddress &from = QHostAddress())
     {
         QObject::connect(&m_socket, &QTcpSocket::readyRead, [this] { m_received += m_socket.readAll(); });
+        if (!from.isNull())
+            m_bound = m_socket.bind(from);
         m_socket.connectToHost(QHostAddress::LocalHost, port);
     }
+
+    bool isBound() const { return m_bound; }
 
     QTcpSocket &socket() { return m_socket; }
     const QByteArray &received() const { return m_received; }
@@ -69,6 +75,7 @@ public:
 private:
     QTcpSocket m_socket;
     QByteArray m_received;
+    bool m_bound = false;
 };
 
 } // namespace
@@ -99,6 +106,7 @@ private slots:
     void manyClients();
     void deletedAccountsIdReused_data();
     void deletedAccountsIdReused();
+    void blockedAddressRefused();
 
 private:
     std::unique_ptr<TestClient> connectedClient();
@@ -574,6 +582,39 @@ void tst_ConnectionServer::deletedAccountsIdReused()
     QCOMPARE(m_server->clients().at(2).accountId, reused);
     QVERIFY(!m_server->clients().at(1).orphaned);
     QVERIFY(!m_server->clients().at(2).orphaned);
+}
+
+// A blocked address is refused even the right password, with the usual
+// countdown; a connection already logged in from it and another address
+// are served as before.
+void tst_ConnectionServer::blockedAddressRefused()
+{
+    std::unique_ptr<TestClient> loggedIn = loggedInClient(QStringLiteral("Смирнов"), "p2");
+    QVERIFY(loggedIn);
+    for (int i = 0; i < LoginLimiter::MaxFailures; ++i)
+        m_server->loginLimiter()->recordFailure(QHostAddress::LocalHost);
+
+    std::unique_ptr<TestClient> blocked = connectedClient();
+    QVERIFY(blocked);
+    blocked->send(loginRequest(QStringLiteral("Смирнов"), "p2"));
+    const std::optional<Message> refusal = blocked->reply();
+    QVERIFY(refusal);
+    QCOMPARE(*refusal, Message::single(AttemptsLeftSection, encodeAttemptsLeft(2)));
+
+    loggedIn->send(emptyMessageBytes());
+    const std::optional<Message> refreshed = loggedIn->reply();
+    QVERIFY(refreshed);
+    QCOMPARE(sectionTypes(*refreshed), ExpertReply);
+
+    TestClient other(m_server->serverPort(), QHostAddress(QStringLiteral("127.0.0.2")));
+    if (!other.isBound())
+        QSKIP("This system has no second loopback address.");
+    QVERIFY(other.socket().waitForConnected(5000));
+    QTRY_COMPARE(m_server->clients().size(), 3);
+    other.send(loginRequest(QStringLiteral("Смирнов"), "p2"));
+    const std::optional<Message> accepted = other.reply();
+    QVERIFY(accepted);
+    QCOMPARE(sectionTypes(*accepted), ExpertReply);
 }
 
 QTEST_GUILESS_MAIN(tst_ConnectionServer)

@@ -7,6 +7,7 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 using namespace fixtures;
@@ -108,6 +109,8 @@ private slots:
     void fewGroupsPadded_data();
     void fewGroupsPadded();
     void removeAccountTellsItsId();
+    void filesForOwnerOnly();
+    void refusedFolderUntouched();
 
 private:
     QScopedPointer<QTemporaryDir> m_dir;
@@ -620,6 +623,51 @@ void tst_DataStore::removeAccountTellsItsId()
     QVERIFY(!store.removeAccount(AccountKindCount, 0));
     QCOMPARE(removed.count(), 1);
     QCOMPARE(store.accounts().at(ExpertKind).size(), 1);
+}
+
+void tst_DataStore::filesForOwnerOnly()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("File modes are set on Unix only.");
+#else
+    // Whatever the umask lets through, the files are the owner's only.
+    const mode_t saved = ::umask(0);
+    DataStore store(m_folder);
+    store.load();
+    writeAll(store);
+    ::umask(saved);
+    for (int f = QuestionsFile; f <= SettingsFile; ++f) {
+        const QFileDevice::Permissions mode = QFileInfo(filePath(store, f)).permissions();
+        QCOMPARE(mode & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+#endif
+}
+
+void tst_DataStore::refusedFolderUntouched()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("The data folder is checked on Unix only.");
+#else
+    {
+        DataStore school(m_folder);
+        QVERIFY(loadSchool(school));
+    }
+    QVERIFY(QFile::setPermissions(m_folder, QFileInfo(m_folder).permissions() | QFileDevice::WriteOther));
+    const QByteArray accounts = fileBytes(m_folder + QStringLiteral("/users_file.bin"));
+
+    DataStore store(m_folder);
+    QSignalSpy warnings(&store, &DataStore::warning);
+    store.load();
+    QVERIFY(!store.isFolderUsable());
+    QCOMPARE(warnings.count(), 1);
+    QVERIFY(store.accounts().at(TeacherDoKind).isEmpty());
+
+    QVERIFY(!store.addAccount(TeacherDoKind, makeAccount(7, QStringLiteral("Орлова"), "p7")));
+    QCOMPARE(store.accounts().at(TeacherDoKind).size(), 1);
+    QCOMPARE(fileBytes(m_folder + QStringLiteral("/users_file.bin")), accounts);
+    QCOMPARE(QDir(m_folder).entryList(QDir::Files).size(), 2);
+#endif
 }
 
 QTEST_GUILESS_MAIN(tst_DataStore)

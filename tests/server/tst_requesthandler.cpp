@@ -196,6 +196,8 @@ void tst_RequestHandler::loginRefused_data()
 
     QTest::newRow("wrong password") << loginRequest(QStringLiteral("Иванова"), "p2");
     QTest::newRow("password with a trailing space") << loginRequest(QStringLiteral("Иванова"), "p1 ");
+    QTest::newRow("start of the password") << loginRequest(QStringLiteral("Иванова"), "p");
+    QTest::newRow("empty password") << loginRequest(QStringLiteral("Иванова"), "");
     QTest::newRow("login in another case") << loginRequest(QStringLiteral("иванова"), "p1");
     QTest::newRow("unknown login") << loginRequest(QStringLiteral("Никто"), "p1");
     QTest::newRow("inactive account, right password") << loginRequest(QStringLiteral("Соня"), "p5");

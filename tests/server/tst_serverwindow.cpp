@@ -29,6 +29,7 @@ private slots:
     void portInUseIsShown();
     void damagedFileIsShown();
     void failedWriteIsShown();
+    void refusedFolderIsShown();
 
 private:
     // A data folder of the test's own, never the server's real one.
@@ -252,6 +253,26 @@ void tst_ServerWindow::failedWriteIsShown()
     // The change stays in memory and in the window.
     QCOMPARE(w.dataStore().accounts().at(TeacherDoKind).size(), 1);
     QCOMPARE(child<QListWidget>(&w, "lw_teachere")->count(), 1);
+}
+
+void tst_ServerWindow::refusedFolderIsShown()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("The data folder is checked on Unix only.");
+#else
+    // A school folder reached through a link that someone else could have laid.
+    const QString real = m_dir->filePath(QStringLiteral("elsewhere"));
+    QVERIFY(writeAnsweredSchool(real, QDate::currentDate()));
+    QVERIFY(QFile::link(real, m_folder));
+    Server w(m_folder, 0);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    QVERIFY(!w.connectionServer().isListening());
+    QVERIFY(child<QWidget>(&w, "w_warnings")->isVisible());
+    QVERIFY(child<QLabel>(&w, "l_warnings")->text().contains(QStringLiteral("символическая ссылка")));
+    QCOMPARE(child<QListWidget>(&w, "lw_expert")->count(), 0);
+#endif
 }
 
 QTEST_MAIN(tst_ServerWindow)
