@@ -32,29 +32,47 @@ std::optional<QByteArray> packMessage(const Message &message)
     return w.data();
 }
 
-UnpackResult unpackMessage(const QByteArray &bytes)
+UnpackResult::Status forEachSection(const QByteArray &bytes,
+                                    const std::function<void(Section &section, int offset, int size)> &take)
 {
-    UnpackResult result;
     ByteReader r(bytes);
     const int count = r.read<quint16>();
     if (!r.ok())
-        return result;
+        return UnpackResult::Incomplete;
     for (int i = 0; i < count; ++i) {
         Section s;
         s.reserved = r.read<qint32>();
         s.type = r.read<qint32>();
         const qint32 size = r.read<qint32>();
         if (!r.ok())
-            return UnpackResult{UnpackResult::Incomplete, {}};
+            return UnpackResult::Incomplete;
         if (size < 0)
-            return UnpackResult{UnpackResult::Invalid, {}};
-        s.data = r.readBytes(size);
-        if (!r.ok())
-            return UnpackResult{UnpackResult::Incomplete, {}};
-        result.message.sections.append(s);
+            return UnpackResult::Invalid;
+        const int offset = r.position();
+        if (!r.skip(size))
+            return UnpackResult::Incomplete;
+        if (take)
+            take(s, offset, size);
     }
-    result.status = UnpackResult::Complete;
+    return UnpackResult::Complete;
+}
+
+UnpackResult unpackMessage(const QByteArray &bytes)
+{
+    UnpackResult result;
+    QVector<Section> sections;
+    result.status = forEachSection(bytes, [&](Section &s, int offset, int size) {
+        s.data = bytes.mid(offset, size);
+        sections.append(s);
+    });
+    if (result.status == UnpackResult::Complete)
+        result.message.sections = sections;
     return result;
+}
+
+UnpackResult::Status messageStatus(const QByteArray &bytes)
+{
+    return forEachSection(bytes, nullptr);
 }
 
 QByteArray emptyMessageBytes()
