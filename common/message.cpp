@@ -3,6 +3,9 @@
 #include "bytereader.h"
 #include "bytewriter.h"
 
+#include <QtEndian>
+
+#include <cstring>
 #include <limits>
 
 Message Message::single(qint32 type, const QByteArray &data)
@@ -14,22 +17,34 @@ Message Message::single(qint32 type, const QByteArray &data)
 
 std::optional<QByteArray> packMessage(const Message &message)
 {
+    QByteArray out;
+    if (!packMessageInto(message, out))
+        return std::nullopt;
+    return out;
+}
+
+bool packMessageInto(const Message &message, QByteArray &out)
+{
     qint64 size = 2;
     for (const Section &s : message.sections)
         size += 12 + s.data.size();
-    if (size > std::numeric_limits<int>::max())
-        return std::nullopt;
-    ByteWriter w{int(size)};
-    w.writeCount(message.sections.size());
-    if (!w.ok())
-        return std::nullopt;
+    if (size > std::numeric_limits<int>::max() || message.sections.size() > ByteWriter::MaxCount)
+        return false;
+    // A buffer shared with a reader is left to it; writing starts afresh.
+    if (!out.isDetached())
+        out = QByteArray();
+    out.resize(int(size));
+    char *p = out.data();
+    qToLittleEndian(quint16(message.sections.size()), p);
+    p += 2;
     for (const Section &s : message.sections) {
-        w.write<qint32>(s.reserved);
-        w.write<qint32>(s.type);
-        w.write<qint32>(s.data.size());
-        w.writeBytes(s.data);
+        qToLittleEndian(s.reserved, p);
+        qToLittleEndian(s.type, p + 4);
+        qToLittleEndian(qint32(s.data.size()), p + 8);
+        memcpy(p + 12, s.data.constData(), size_t(s.data.size()));
+        p += 12 + s.data.size();
     }
-    return w.data();
+    return true;
 }
 
 UnpackResult::Status forEachSection(const QByteArray &bytes,

@@ -45,6 +45,9 @@ struct Message
 // Returns std::nullopt for more than 65 535 sections or a section of more
 // than 2^31 - 1 bytes, which the format cannot carry.
 std::optional<QByteArray> packMessage(const Message &message);
+// The same into `out`, reusing its memory when nothing else shares it; false
+// (and `out` unchanged) when the format cannot carry the message.
+bool packMessageInto(const Message &message, QByteArray &out);
 
 struct UnpackResult
 {

@@ -27,11 +27,6 @@ QByteArray listOrEmpty(const std::optional<QByteArray> &encoded)
     return QByteArray(2, '\0');
 }
 
-QByteArray pack(const Message &message)
-{
-    return packMessage(message).value_or(QByteArray());
-}
-
 bool isTeacherKind(int kind)
 {
     return kind == TeacherDoKind || kind == SchoolTeacherKind;
@@ -79,6 +74,11 @@ AccountMatch findLogin(const AccountStore &accounts, const LoginCredentials &cre
 RequestHandler::RequestHandler(DataStore &store)
     : m_store(store)
 {
+}
+
+QByteArray RequestHandler::pack(const Message &message)
+{
+    return packMessageInto(message, m_reply) ? m_reply : QByteArray();
 }
 
 QByteArray RequestHandler::handle(ClientEntry &entry, const QByteArray &message)

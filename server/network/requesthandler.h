@@ -38,7 +38,12 @@ private:
     QByteArray answerListPayload(const Account &account, int kind, const StoreIndex &index);
     QVector<TeacherEntry> teacherProgress(qint32 expertId) const;
 
+    QByteArray pack(const Message &message);
+
     DataStore &m_store;
+    // The last reply's bytes: the next reply is written over them once
+    // nothing else holds them, so that a long reply takes no fresh memory.
+    QByteArray m_reply;
     // The AnswerList every expert gets (all answers with their current
     // texts), kept between replies: encoding it anew for each refresh is
     // most of a reply's work. It covers the first m_expertAnswersCovered
