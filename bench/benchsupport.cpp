@@ -276,6 +276,11 @@ double Span::peakMegabytes() const
     return statusMegabytes("VmHWM:") - m_resident;
 }
 
+double Span::peakResidentMegabytes() const
+{
+    return statusMegabytes("VmHWM:");
+}
+
 double Span::inUseMegabytes() const
 {
     trimHeap();

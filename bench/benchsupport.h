@@ -55,6 +55,8 @@ public:
     double seconds() const { return m_timer.nsecsElapsed() / 1e9; }
     double addedMegabytes() const;
     double peakMegabytes() const;
+    // The same peak counting what was resident before the span began.
+    double peakResidentMegabytes() const;
     double inUseMegabytes() const;
 
 private:

@@ -54,17 +54,17 @@ std::optional<QByteArray> answerSubmissionBytes(const AnswerBatch &batch)
 
 std::optional<QVector<ServerSection>> decodeServerMessage(const QByteArray &bytes)
 {
-    const UnpackResult unpacked = unpackMessage(bytes);
-    if (unpacked.status != UnpackResult::Complete)
-        return std::nullopt;
-
+    // Each payload is decoded where it lies in `bytes`, which outlives the
+    // views: a reply of tens of megabytes is not copied section by section.
     QVector<ServerSection> sections;
-    sections.reserve(unpacked.message.sections.size());
-    for (const Section &raw : unpacked.message.sections) {
+    bool decoded = true;
+    const UnpackResult::Status status = forEachSection(bytes, [&](Section &raw, int offset, int size) {
+        raw.data = QByteArray::fromRawData(bytes.constData() + offset, size);
         ServerSection section;
-        if (!decodeSection(raw, section))
-            return std::nullopt;
+        decoded = decoded && decodeSection(raw, section);
         sections.append(std::move(section));
-    }
+    });
+    if (status != UnpackResult::Complete || !decoded)
+        return std::nullopt;
     return sections;
 }

@@ -50,6 +50,8 @@ public:
             return qFromLittleEndian<T>(p);
     }
     QByteArray readBytes(int count);
+    // Moves past `count` bytes; false (and failed) when there are fewer.
+    bool skip(int count) { return count >= 0 && take(count); }
     // Peeks at the next byte; returns -1 at the end.
     int peekU8() const;
 

@@ -3,6 +3,9 @@
 #include "bytereader.h"
 #include "bytewriter.h"
 
+#include <QtEndian>
+
+#include <cstring>
 #include <limits>
 
 Message Message::single(qint32 type, const QByteArray &data)
@@ -14,47 +17,77 @@ Message Message::single(qint32 type, const QByteArray &data)
 
 std::optional<QByteArray> packMessage(const Message &message)
 {
+    QByteArray out;
+    if (!packMessageInto(message, out))
+        return std::nullopt;
+    return out;
+}
+
+bool packMessageInto(const Message &message, QByteArray &out)
+{
     qint64 size = 2;
     for (const Section &s : message.sections)
         size += 12 + s.data.size();
-    if (size > std::numeric_limits<int>::max())
-        return std::nullopt;
-    ByteWriter w{int(size)};
-    w.writeCount(message.sections.size());
-    if (!w.ok())
-        return std::nullopt;
+    if (size > std::numeric_limits<int>::max() || message.sections.size() > ByteWriter::MaxCount)
+        return false;
+    // A buffer shared with a reader is left to it; writing starts afresh.
+    if (!out.isDetached())
+        out = QByteArray();
+    out.resize(int(size));
+    char *p = out.data();
+    qToLittleEndian(quint16(message.sections.size()), p);
+    p += 2;
     for (const Section &s : message.sections) {
-        w.write<qint32>(s.reserved);
-        w.write<qint32>(s.type);
-        w.write<qint32>(s.data.size());
-        w.writeBytes(s.data);
+        qToLittleEndian(s.reserved, p);
+        qToLittleEndian(s.type, p + 4);
+        qToLittleEndian(qint32(s.data.size()), p + 8);
+        memcpy(p + 12, s.data.constData(), size_t(s.data.size()));
+        p += 12 + s.data.size();
     }
-    return w.data();
+    return true;
 }
 
-UnpackResult unpackMessage(const QByteArray &bytes)
+UnpackResult::Status forEachSection(const QByteArray &bytes,
+                                    const std::function<void(Section &section, int offset, int size)> &take)
 {
-    UnpackResult result;
     ByteReader r(bytes);
     const int count = r.read<quint16>();
     if (!r.ok())
-        return result;
+        return UnpackResult::Incomplete;
     for (int i = 0; i < count; ++i) {
         Section s;
         s.reserved = r.read<qint32>();
         s.type = r.read<qint32>();
         const qint32 size = r.read<qint32>();
         if (!r.ok())
-            return UnpackResult{UnpackResult::Incomplete, {}};
+            return UnpackResult::Incomplete;
         if (size < 0)
-            return UnpackResult{UnpackResult::Invalid, {}};
-        s.data = r.readBytes(size);
-        if (!r.ok())
-            return UnpackResult{UnpackResult::Incomplete, {}};
-        result.message.sections.append(s);
+            return UnpackResult::Invalid;
+        const int offset = r.position();
+        if (!r.skip(size))
+            return UnpackResult::Incomplete;
+        if (take)
+            take(s, offset, size);
     }
-    result.status = UnpackResult::Complete;
+    return UnpackResult::Complete;
+}
+
+UnpackResult unpackMessage(const QByteArray &bytes)
+{
+    UnpackResult result;
+    QVector<Section> sections;
+    result.status = forEachSection(bytes, [&](Section &s, int offset, int size) {
+        s.data = bytes.mid(offset, size);
+        sections.append(s);
+    });
+    if (result.status == UnpackResult::Complete)
+        result.message.sections = sections;
     return result;
+}
+
+UnpackResult::Status messageStatus(const QByteArray &bytes)
+{
+    return forEachSection(bytes, nullptr);
 }
 
 QByteArray emptyMessageBytes()

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <optional>
 
 // The TCP port the server listens on and the client connects to.
@@ -44,6 +45,9 @@ struct Message
 // Returns std::nullopt for more than 65 535 sections or a section of more
 // than 2^31 - 1 bytes, which the format cannot carry.
 std::optional<QByteArray> packMessage(const Message &message);
+// The same into `out`, reusing its memory when nothing else shares it; false
+// (and `out` unchanged) when the format cannot carry the message.
+bool packMessageInto(const Message &message, QByteArray &out);
 
 struct UnpackResult
 {
@@ -57,6 +61,15 @@ struct UnpackResult
 };
 
 UnpackResult unpackMessage(const QByteArray &bytes);
+// The status unpackMessage() gives, from the section heads alone: nothing
+// is copied.
+UnpackResult::Status messageStatus(const QByteArray &bytes);
+// Calls `take(section, offset)` for each section, in order, with its
+// reserved word and type set and its data left empty: the `size` data bytes
+// start at `offset` in `bytes`. For a reader that decodes the payloads
+// where they lie instead of copying them out.
+UnpackResult::Status forEachSection(const QByteArray &bytes,
+                                    const std::function<void(Section &section, int offset, int size)> &take);
 
 // The two bytes of a message without sections (the client's refresh request).
 QByteArray emptyMessageBytes();

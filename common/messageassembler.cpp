@@ -35,7 +35,7 @@ void MessageAssembler::clear()
 
 void MessageAssembler::quietPeriodEnded()
 {
-    switch (unpackMessage(m_buffer).status) {
+    switch (messageStatus(m_buffer)) {
     case UnpackResult::Incomplete:
         // The sender paused inside a message; the give-up timer still runs.
         return;

@@ -759,13 +759,17 @@ void Server::sl_delete_history(int questionId, int number)
     rebuildHistory();
 }
 
-void Server::updateTeacherFilter()
+void Server::updateTeacherFilter(int from)
 {
     QComboBox *combo = ui->cb_filter_teacher;
     QStringList held;
     for (int i = 0; i < combo->count(); ++i)
         held.append(combo->itemText(i));
-    const QStringList items = teacherFilterItems(held, m_store.accounts(), m_store.answers());
+    const AnswerStore &answers = m_store.answers();
+    const QStringList items =
+        teacherFilterItems(held, m_store.accounts(), from > 0 ? answers.mid(from) : answers);
+    m_filterRevision = m_store.revision();
+    m_filterAnswers = answers.size();
     if (items == held)
         return;
     const QString current = combo->currentText();
@@ -781,7 +785,9 @@ void Server::updateTeacherFilter()
 
 void Server::sl_answersWritten()
 {
-    updateTeacherFilter();
+    const bool appended = m_filterAnswers >= 0 && m_filterRevision == m_store.revision()
+        && m_filterAnswers <= m_store.answers().size();
+    updateTeacherFilter(appended ? m_filterAnswers : 0);
     ui->l_update->show();
     showStoreFill();
 }

@@ -163,7 +163,9 @@ private:
     // History.
     void rebuildHistory();
     void renameInTeacherFilter(const QString &oldName, const QString &newName);
-    void updateTeacherFilter();
+    // From the answers at `from` of the store on; those before it must have
+    // been taken in since the last change of the stores but appends.
+    void updateTeacherFilter(int from = 0);
 
     void showStoreFill();
 
@@ -192,6 +194,10 @@ private:
     // Rows last shown by the row poll (teacher and expert tabs).
     int m_polledTeacherRow = -1;
     int m_polledExpertRow = -1;
+    // The store's revision and answer count when the teacher filter was
+    // last filled: only answers appended since can add a name to it.
+    quint64 m_filterRevision = 0;
+    int m_filterAnswers = -1;
 };
 
 #endif // SERVER_H

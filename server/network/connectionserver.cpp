@@ -60,6 +60,7 @@ void ConnectionServer::sl_newConnection()
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QTcpSocket::readyRead, this, &ConnectionServer::sl_ReadClient, Qt::QueuedConnection);
         connect(socket, &QTcpSocket::disconnected, this, &ConnectionServer::sl_disconnect, Qt::QueuedConnection);
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { feed(socket); });
         // A new entry in its blank state (appending a copy makes GCC 12 warn
         // falsely about a write past QVector's header).
         m_clients.resize(m_clients.size() + 1);
@@ -100,9 +101,35 @@ void ConnectionServer::sl_readyReadEnd(const QByteArray &message)
         // nothing it calls adds or removes entries.
         const QByteArray reply = m_handler->handle(m_clients[position], message);
         if (!reply.isEmpty())
-            socket->write(reply);
+            send(socket, reply);
     }
     pickUpWaiting(position);
+}
+
+void ConnectionServer::send(QTcpSocket *socket, const QByteArray &reply)
+{
+    Outgoing &out = m_outgoing[socket];
+    // A reply still going out is followed by this one.
+    out.bytes.remove(0, int(out.handed));
+    out.handed = 0;
+    out.bytes += reply;
+    feed(socket);
+}
+
+void ConnectionServer::feed(QTcpSocket *socket)
+{
+    static constexpr qint64 Piece = 256 * 1024;
+    const auto it = m_outgoing.find(socket);
+    if (it == m_outgoing.end())
+        return;
+    Outgoing &out = *it;
+    while (out.handed < out.bytes.size() && socket->bytesToWrite() < Piece) {
+        const qint64 size = qMin(Piece, out.bytes.size() - out.handed);
+        socket->write(out.bytes.constData() + out.handed, size);
+        out.handed += size;
+    }
+    if (out.handed == out.bytes.size())
+        m_outgoing.erase(it);
 }
 
 // Starts collecting from the next client, after the one last served, whose
@@ -150,6 +177,7 @@ void ConnectionServer::sl_disconnect()
     QTcpSocket *socket = m_clients.at(position).socket;
     m_clients.removeAt(position);
     m_clients.squeeze();
+    m_outgoing.remove(socket);
     socket->deleteLater();
     if (socket == m_currentClient) {
         // The unfinished message of a client that left is discarded.

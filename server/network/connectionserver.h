@@ -4,6 +4,7 @@
 #include "cliententry.h"
 #include "message.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QVector>
@@ -54,6 +55,8 @@ private:
     void pickUpWaiting(int lastServed);
     void dropMessage(qint64 size);
     void orphanAccount(qint32 id);
+    void send(QTcpSocket *socket, const QByteArray &reply);
+    void feed(QTcpSocket *socket);
 
     DataStore *m_store;
     quint16 m_port;
@@ -66,6 +69,15 @@ private:
     // idle. A socket, not a table position, so that removing an earlier
     // entry cannot make it name another client.
     QTcpSocket *m_currentClient = nullptr;
+    // Replies still being handed to their sockets, a piece at a time as
+    // the earlier pieces leave: a socket would copy a whole reply of tens
+    // of megabytes into fresh memory of its own.
+    struct Outgoing
+    {
+        QByteArray bytes;
+        qint64 handed = 0;
+    };
+    QHash<QTcpSocket *, Outgoing> m_outgoing;
 };
 
 #endif // CONNECTIONSERVER_H

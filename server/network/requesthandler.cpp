@@ -6,6 +6,7 @@
 #include "storeindex.h"
 
 #include <QSet>
+#include <QtEndian>
 #include <QtDebug>
 
 #include <algorithm>
@@ -25,11 +26,6 @@ QByteArray listOrEmpty(const std::optional<QByteArray> &encoded)
         return *encoded;
     qWarning("A reply list exceeds the format's limits and is sent empty.");
     return QByteArray(2, '\0');
-}
-
-QByteArray pack(const Message &message)
-{
-    return packMessage(message).value_or(QByteArray());
 }
 
 bool isTeacherKind(int kind)
@@ -92,6 +88,11 @@ RequestHandler::RequestHandler(DataStore &store, LoginLimiter *limiter)
     : m_store(store)
     , m_limiter(limiter)
 {
+}
+
+QByteArray RequestHandler::pack(const Message &message)
+{
+    return packMessageInto(message, m_reply) ? m_reply : QByteArray();
 }
 
 QByteArray RequestHandler::handle(ClientEntry &entry, const QByteArray &message)
@@ -198,8 +199,7 @@ QByteArray RequestHandler::dataReply(ClientEntry &entry)
     }
     const Account &account = *index.account(entry.accountId);
     reply.sections.append(Section{0, BlockListSection, listOrEmpty(encodeBlockList(blockList(account, kind)))});
-    reply.sections.append(
-        Section{0, AnswerListSection, listOrEmpty(encodeAnswerList(answerList(account, kind, index)))});
+    reply.sections.append(Section{0, AnswerListSection, answerListPayload(account, kind, index)});
     if (entry.roleCode == ExpertRole) {
         reply.sections.append(
             Section{0, TeacherProgressSection, listOrEmpty(encodeTeacherList(teacherProgress(account.id)))});
@@ -252,9 +252,50 @@ QVector<QuestionBlock> RequestHandler::blockList(const Account &account, int kin
     return blocks;
 }
 
-// Experts see every answer, teachers their self-ratings, parents none. The
-// copies sent carry the current texts; the store keeps its own.
-QVector<Answer> RequestHandler::answerList(const Account &account, int kind, const StoreIndex &index)
+// The expert's list is the kept one, brought up to date: the answers
+// appended since are encoded and added to it; any other change of the
+// stores has it encoded anew.
+QByteArray RequestHandler::answerListPayload(const Account &account, int kind, const StoreIndex &index)
+{
+    if (kind != ExpertKind)
+        return listOrEmpty(encodeAnswerList(answerList(account, kind, index)));
+
+    // Listing drops the answers about vanished accounts first, which moves
+    // the revision; so the kept list is checked only after it.
+    const quint64 revision = m_store.revision();
+    const int from = qBound(0, m_expertAnswersCovered, m_store.answers().size());
+    const QVector<Answer> added = answerList(account, kind, index, from);
+    bool kept = m_expertAnswersCovered >= 0 && m_expertAnswersCovered == from
+        && m_expertAnswersRevision == m_store.revision();
+    if (kept && !added.isEmpty()) {
+        // No more answers are listed than stored, so the count fits.
+        const quint16 count = qFromLittleEndian<quint16>(m_expertAnswers.constData());
+        qToLittleEndian(quint16(count + added.size()), m_expertAnswers.data());
+        for (const Answer &answer : added) {
+            const std::optional<QByteArray> bytes = encodeAnswer(answer);
+            kept = kept && bytes;
+            if (kept)
+                m_expertAnswers += *bytes;
+        }
+    }
+    if (!kept) {
+        const bool whole = from == 0 && revision == m_store.revision();
+        const std::optional<QByteArray> encoded = encodeAnswerList(whole ? added : answerList(account, kind, index));
+        if (!encoded) {
+            m_expertAnswersCovered = -1;
+            return listOrEmpty(encoded);
+        }
+        m_expertAnswers = *encoded;
+    }
+    m_expertAnswersRevision = m_store.revision();
+    m_expertAnswersCovered = m_store.answers().size();
+    return m_expertAnswers;
+}
+
+// Experts see every answer, teachers their self-ratings, parents none; from
+// the answer at `from` of the store on. The copies sent carry the current
+// texts; the store keeps its own.
+QVector<Answer> RequestHandler::answerList(const Account &account, int kind, const StoreIndex &index, int from)
 {
     QVector<Answer> sent;
     if (kind == ParentKind)
@@ -273,8 +314,9 @@ QVector<Answer> RequestHandler::answerList(const Account &account, int kind, con
     if (std::any_of(stored.begin(), stored.end(), vanished))
         m_store.forgetAnswers(vanished);
 
-    sent.reserve(kind == ExpertKind ? stored.size() : 0);
-    for (const Answer &answer : stored) {
+    sent.reserve(kind == ExpertKind ? stored.size() - from : 0);
+    for (auto it = stored.begin() + from; it != stored.end(); ++it) {
+        const Answer &answer = *it;
         if (!chosen(answer))
             continue;
         // Answers about no account (a parent's about nobody) are not sent.

@@ -37,11 +37,25 @@ private:
     static int accountKind(const ClientEntry &entry, const StoreIndex &index);
 
     QVector<QuestionBlock> blockList(const Account &account, int kind) const;
-    QVector<Answer> answerList(const Account &account, int kind, const StoreIndex &index);
+    QVector<Answer> answerList(const Account &account, int kind, const StoreIndex &index, int from = 0);
+    QByteArray answerListPayload(const Account &account, int kind, const StoreIndex &index);
     QVector<TeacherEntry> teacherProgress(qint32 expertId) const;
+
+    QByteArray pack(const Message &message);
 
     DataStore &m_store;
     LoginLimiter *m_limiter;
+    // The last reply's bytes: the next reply is written over them once
+    // nothing else holds them, so that a long reply takes no fresh memory.
+    QByteArray m_reply;
+    // The AnswerList every expert gets (all answers with their current
+    // texts), kept between replies: encoding it anew for each refresh is
+    // most of a reply's work. It covers the first m_expertAnswersCovered
+    // answers of the store at revision m_expertAnswersRevision; -1 when
+    // there is none.
+    QByteArray m_expertAnswers;
+    quint64 m_expertAnswersRevision = 0;
+    int m_expertAnswersCovered = -1;
 };
 
 #endif // REQUESTHANDLER_H

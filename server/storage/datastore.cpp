@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QtEndian>
 #include <QtDebug>
 
 #include <algorithm>
@@ -54,6 +55,7 @@ QString DataStore::settingsPath() const
 
 void DataStore::load()
 {
+    changed();
     m_folderRefusal = prepareDataFolder(m_folder);
     if (!m_folderRefusal.isEmpty())
         warn(m_folderRefusal);
@@ -128,7 +130,38 @@ bool DataStore::writeAccounts()
 
 bool DataStore::writeAnswers(OnFailure onFailure)
 {
-    return writeFile(answersPath(), encodeAnswerList(m_answers), onFailure);
+    const std::optional<QByteArray> image = encodeAnswerList(m_answers);
+    m_answersImageValid = image.has_value();
+    if (image) {
+        m_answersImage = *image;
+        m_answersImageRevision = m_revision;
+    }
+    return writeFile(answersPath(), image, onFailure);
+}
+
+// Appends `added` to the answers file image when the image matches the
+// store; false, the image unchanged, when it does not or they do not encode.
+bool DataStore::appendToAnswersImage(const QVector<Answer> &added)
+{
+    if (!m_answersImageValid || m_answersImageRevision != m_revision)
+        return false;
+    const int before = m_answersImage.size();
+    for (const Answer &answer : added) {
+        const std::optional<QByteArray> bytes = encodeAnswer(answer);
+        if (!bytes) {
+            m_answersImage.truncate(before);
+            return false;
+        }
+        m_answersImage += *bytes;
+    }
+    setAnswersImageCount(m_answers.size() + added.size());
+    return true;
+}
+
+void DataStore::setAnswersImageCount(int count)
+{
+    // The callers have checked that the count fits.
+    qToLittleEndian(quint16(count), m_answersImage.data());
 }
 
 bool DataStore::writeSettings()
@@ -179,6 +212,7 @@ void DataStore::padGroups()
 
 bool DataStore::setQuestions(const QuestionStore &questions)
 {
+    changed();
     m_questions = questions;
     padGroups();
     const bool written = writeQuestions();
@@ -195,6 +229,7 @@ bool DataStore::addAccount(int kind, const Account &account)
 {
     if (kind < 0 || kind >= m_accounts.size())
         return false;
+    changed();
     m_accounts[kind].append(account);
     const bool written = writeAccounts();
     emit accountsChanged();
@@ -205,6 +240,7 @@ bool DataStore::updateAccount(int kind, int index, const Account &account)
 {
     if (!hasAccount(kind, index))
         return false;
+    changed();
     m_accounts[kind][index] = account;
     const bool written = writeAccounts();
     emit accountsChanged();
@@ -216,6 +252,7 @@ bool DataStore::removeAccount(int kind, int index)
     if (!hasAccount(kind, index))
         return false;
     const qint32 id = m_accounts.at(kind).at(index).id;
+    changed();
     m_accounts[kind].remove(index);
     const bool written = writeAccounts();
     emit accountRemoved(id);
@@ -227,11 +264,24 @@ bool DataStore::appendAnswers(const QVector<Answer> &answers)
 {
     if (!checkRoom(m_answers.size(), answers.size(), tr("ответов")))
         return false;
-    const int before = m_answers.size();
-    m_answers += answers;
-    if (!writeAnswers(OnFailure::IntakeUndone)) {
-        m_answers.resize(before);
-        return false;
+    // Only the new answers are encoded while the image is current; the
+    // revision does not move, so caches built from the store stay good.
+    const int imageSize = m_answersImage.size();
+    if (appendToAnswersImage(answers)) {
+        if (!writeFile(answersPath(), m_answersImage, OnFailure::IntakeUndone)) {
+            m_answersImage.truncate(imageSize);
+            setAnswersImageCount(m_answers.size());
+            return false;
+        }
+        m_answers += answers;
+    } else {
+        const int before = m_answers.size();
+        m_answers += answers;
+        if (!writeAnswers(OnFailure::IntakeUndone)) {
+            m_answers.resize(before);
+            m_answersImageValid = false;
+            return false;
+        }
     }
     emit answersWritten();
     return true;
@@ -250,6 +300,7 @@ bool DataStore::removeAnswerAt(int index)
 {
     if (index < 0 || index >= m_answers.size())
         return false;
+    changed();
     m_answers.remove(index);
     writeAnswers();
     emit answersWritten();
@@ -259,12 +310,14 @@ bool DataStore::removeAnswerAt(int index)
 // The store gives back the memory it no longer needs.
 void DataStore::forgetAnswers(const std::function<bool(const Answer &)> &doomed)
 {
+    changed();
     m_answers.erase(std::remove_if(m_answers.begin(), m_answers.end(), doomed), m_answers.end());
     m_answers.squeeze();
 }
 
 bool DataStore::setSeasonStart(const QDate &date)
 {
+    changed();
     m_seasonStart = date;
     const bool written = writeSettings();
     emit seasonStartChanged();

@@ -56,6 +56,12 @@ public:
     const AnswerStore &answers() const { return m_answers; }
     QDate seasonStart() const { return m_seasonStart; }
 
+    // Moves with every change of the stores except answers appended at the
+    // end of the answer store. What is built from the stores, kept together
+    // with the revision and the number of answers it covers, is still good
+    // up to the answers appended since while the revision has not moved.
+    quint64 revision() const { return m_revision; }
+
     // Replaces the question store (padded to three groups like a loaded
     // one) and writes the questions file. True when the file was written.
     bool setQuestions(const QuestionStore &questions);
@@ -129,10 +135,13 @@ private:
     bool writeQuestions();
     bool writeAccounts();
     bool writeAnswers(OnFailure onFailure = OnFailure::ChangeKept);
+    bool appendToAnswersImage(const QVector<Answer> &added);
+    void setAnswersImageCount(int count);
     bool writeSettings();
     bool writeFile(const QString &path, const std::optional<QByteArray> &bytes,
                    OnFailure onFailure = OnFailure::ChangeKept);
     void warn(const QString &text);
+    void changed() { ++m_revision; }
 
     QString m_folder;
     // Why load() refused the folder; empty while it may be used.
@@ -141,6 +150,15 @@ private:
     AccountStore m_accounts;
     AnswerStore m_answers;
     QDate m_seasonStart;
+    // Every change but an append must call changed(), or the caches built
+    // from the stores (this answers file image among them) go stale.
+    quint64 m_revision = 0;
+    // The encoded answers file while it is known to match m_answers at
+    // m_answersImageRevision, so that an intake appends its few answers to
+    // it instead of encoding the whole store again.
+    QByteArray m_answersImage;
+    quint64 m_answersImageRevision = 0;
+    bool m_answersImageValid = false;
 };
 
 #endif // DATASTORE_H

@@ -114,6 +114,8 @@ private slots:
     void unstoredBatchGetsNoReply_data();
     void unstoredBatchGetsNoReply();
     void replyFollowsIntake();
+    void keptEncodingsFollowChanges_data();
+    void keptEncodingsFollowChanges();
 
 private:
     ClientEntry loggedIn(const QString &login, const QByteArray &password);
@@ -795,6 +797,61 @@ void tst_RequestHandler::replyFollowsIntake()
     QCOMPARE(own.first().questionText, QStringLiteral("Цель занятия ясна"));
     QCOMPARE(own.first().subjectName, QStringLiteral("Иванова"));
     QCOMPARE(own.first().value, qint16(5));
+}
+
+enum class StoreChange { AnswersAppended, AnswerRemoved, AccountRenamed, QuestionRenamed, SubjectDeleted };
+Q_DECLARE_METATYPE(StoreChange)
+
+void tst_RequestHandler::keptEncodingsFollowChanges_data()
+{
+    QTest::addColumn<StoreChange>("change");
+    QTest::newRow("answers appended") << StoreChange::AnswersAppended;
+    QTest::newRow("answer removed") << StoreChange::AnswerRemoved;
+    QTest::newRow("account renamed") << StoreChange::AccountRenamed;
+    QTest::newRow("question renamed") << StoreChange::QuestionRenamed;
+    QTest::newRow("subject deleted") << StoreChange::SubjectDeleted;
+}
+
+// The expert's answer list and the answers file image are kept between
+// writes and replies; after any change they must equal fresh encodings.
+void tst_RequestHandler::keptEncodingsFollowChanges()
+{
+    QFETCH(StoreChange, change);
+    ClientEntry expert = loggedIn(QStringLiteral("Смирнов"), "p2");
+    QVERIFY(!m_handler->handle(expert, submission(TeacherDo, {{GoalQuestion, LessonBlock, 3}})).isEmpty());
+
+    switch (change) {
+    case StoreChange::AnswersAppended: {
+        ClientEntry teacher = loggedIn(QStringLiteral("Петров"), "p4");
+        QVERIFY(!m_handler->handle(teacher, submission(-1, {{PlanQuestion, ClassBlock, 1}})).isEmpty());
+        break;
+    }
+    case StoreChange::AnswerRemoved:
+        QVERIFY(m_store->removeAnswerAt(0));
+        break;
+    case StoreChange::AccountRenamed: {
+        Account renamed = m_store->accounts().at(TeacherDoKind).first();
+        renamed.name = QStringLiteral("Иванова-Петрова");
+        QVERIFY(m_store->updateAccount(TeacherDoKind, 0, renamed));
+        break;
+    }
+    case StoreChange::QuestionRenamed: {
+        QuestionStore questions = m_store->questions();
+        questions[0].blocks[0].questions[0].text = QStringLiteral("Цель занятия понятна");
+        QVERIFY(m_store->setQuestions(questions));
+        break;
+    }
+    case StoreChange::SubjectDeleted:
+        QVERIFY(m_store->removeAccount(TeacherDoKind, 0));
+        break;
+    }
+    for (int i = 0; i < 2; ++i)
+        QVERIFY(!m_handler->handle(expert, submission(SchoolTeacher, {{PlanQuestion, ClassBlock, i}})).isEmpty());
+
+    QCOMPARE(fileBytes(m_store->answersPath()), encodeAnswerList(m_store->answers()).value());
+    ClientEntry same = expert;
+    QCOMPARE(m_handler->handle(expert, emptyMessageBytes()),
+             RequestHandler(*m_store).handle(same, emptyMessageBytes()));
 }
 
 QTEST_GUILESS_MAIN(tst_RequestHandler)

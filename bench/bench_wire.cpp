@@ -1,0 +1,350 @@
+// Starts the real server program on a generated school of 65 535 answers
+// (200 questions in 20 blocks, 60 teachers, 10 experts) and times, from
+// outside and over loopback, what a user waits for:
+//   - an expert's refresh: from the RefreshRequest to the last byte of the
+//     DataReply, beside its floor, the server's 25 ms quiet period plus
+//     moving as many bytes over TCP loopback (measured in the same run);
+//   - a school teacher's batch of 25 answers: from the AnswerSubmission to
+//     the last byte of the reply, the answers committed to the file first;
+//   - the client window (in a fresh process) from "Ввести" until its main
+//     window responds, and the memory that adds.
+// Medians of several runs.
+//
+//   bench_wire            all three
+//   bench_wire --client   the client window only (run by the first)
+
+#include "benchstore.h"
+#include "benchsupport.h"
+#include "client.h"
+#include "datastore.h"
+#include "encoding.h"
+#include "message.h"
+#include "messageassembler.h"
+#include "passwordwindow.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+const SchoolSize Size = {10, 10, {30, 10, 0, 30}};
+const int Runs = 7;
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    stream.setCodec("UTF-8");
+    return stream;
+}
+
+double median(QVector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+QString ms(double seconds)
+{
+    return QStringLiteral("%1 ms").arg(seconds * 1000, 6, 'f', 1);
+}
+
+// Waits until `done` holds, serving the event loop; false after 30 s.
+bool waitFor(const std::function<bool()> &done)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > 30000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    return true;
+}
+
+// Appends what `socket` holds to `received`, as a client program does.
+void receive(QTcpSocket &socket, QByteArray &received)
+{
+    received += socket.readAll();
+}
+
+// One raw connection to the server, as a client program would hold it.
+class Peer
+{
+public:
+    bool connectTo(quint16 port)
+    {
+        m_socket.connectToHost(QHostAddress::LocalHost, port);
+        return m_socket.waitForConnected(5000);
+    }
+
+    // Seconds from writing `request` until a whole message has come back.
+    std::optional<double> roundTrip(const QByteArray &request, QByteArray *reply = nullptr)
+    {
+        QByteArray received;
+        QElapsedTimer timer;
+        timer.start();
+        m_socket.write(request);
+        const bool whole = waitFor([&] {
+            receive(m_socket, received);
+            return !received.isEmpty() && messageStatus(received) == UnpackResult::Complete;
+        });
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        if (!whole)
+            return std::nullopt;
+        if (reply)
+            *reply = received;
+        return seconds;
+    }
+
+private:
+    QTcpSocket m_socket;
+};
+
+QByteArray loginBytes(const Account &account)
+{
+    return packMessage(Message::single(LoginCredentialsSection,
+                                       *encodeLoginCredentials({account.name, account.password})))
+        .value();
+}
+
+// 25 answers to the first questions of the school teachers' blocks.
+QByteArray batchOf25(const QuestionStore &questions)
+{
+    AnswerBatch batch;
+    for (const QuestionBlock &block : questions.at(1).blocks) {
+        for (const Question &question : block.questions) {
+            if (batch.items.size() < 25)
+                batch.items.append({question.id, block.id, question.minValue});
+        }
+    }
+    return packMessage(Message::single(AnswerBatchSection, *encodeAnswerBatch(batch))).value();
+}
+
+// Seconds to move `size` bytes over loopback: a plain sender in a thread of
+// its own writes them at once, the receiver takes them like a peer above.
+double loopbackSeconds(int size)
+{
+    QTcpServer listener;
+    listener.listen(QHostAddress::LocalHost);
+    const quint16 port = listener.serverPort();
+    const QByteArray bytes(size, 'x');
+    std::atomic<bool> go{false};
+    std::thread sender([&] {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
+            while (!go)
+                std::this_thread::yield();
+            for (qint64 sent = 0; sent < size;) {
+                const ssize_t n = ::send(fd, bytes.constData() + sent, size_t(size - sent), 0);
+                if (n <= 0)
+                    break;
+                sent += n;
+            }
+        }
+        ::close(fd);
+    });
+    double seconds = 0;
+    if (listener.waitForNewConnection(5000)) {
+        QTcpSocket *receiver = listener.nextPendingConnection();
+        QByteArray received;
+        QElapsedTimer timer;
+        timer.start();
+        go = true;
+        waitFor([&] {
+            receive(*receiver, received);
+            return received.size() >= size;
+        });
+        seconds = timer.nsecsElapsed() / 1e9;
+    }
+    go = true;
+    sender.join();
+    return seconds;
+}
+
+struct ServerProcess
+{
+    QTemporaryDir home;
+    QProcess process;
+    School school;
+
+    // The school's files in $TMPDIR/School of a fresh TMPDIR, `missing`
+    // answers short of the limit, then the server program on them.
+    bool start(int missing)
+    {
+        school = makeSchool(Size, DataStore::MaxListCount - missing);
+        DataStore files(home.path() + QStringLiteral("/School"));
+        const QDate today = QDate::currentDate();
+        if (!loadSchool(files, school, QDate(today.month() >= 9 ? today.year() : today.year() - 1, 9, 1)))
+            return false;
+        // The port of a server that has just ended is free again at once,
+        // unless some other server holds it.
+        if (!waitFor([] { return !accepts(); })) {
+            out() << "another program holds port " << ServerPort << Qt::endl;
+            return false;
+        }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(SERVER_PROGRAM), QStringList());
+        if (!process.waitForStarted())
+            return false;
+        return waitFor([] { return accepts(); });
+    }
+
+    static bool accepts()
+    {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, ServerPort);
+        return probe.waitForConnected(200);
+    }
+
+    ~ServerProcess()
+    {
+        process.terminate();
+        if (!process.waitForFinished(5000))
+            process.kill();
+        process.waitForFinished();
+    }
+};
+
+int runServer()
+{
+    ServerProcess server;
+    if (!server.start(25 * Runs)) {
+        out() << "the server did not start" << Qt::endl;
+        return 1;
+    }
+    const Account &expert = server.school.accounts.at(ExpertKind).first();
+    const Account &teacher = server.school.accounts.at(SchoolTeacherKind).first();
+
+    Peer teacherPeer;
+    if (!teacherPeer.connectTo(ServerPort) || !teacherPeer.roundTrip(loginBytes(teacher)))
+        return 1;
+    const QByteArray batch = batchOf25(server.school.questions);
+    QVector<double> intake;
+    for (int run = 0; run < Runs; ++run) {
+        const std::optional<double> seconds = teacherPeer.roundTrip(batch);
+        if (!seconds)
+            return 1;
+        intake.append(*seconds);
+    }
+
+    Peer expertPeer;
+    QByteArray reply;
+    if (!expertPeer.connectTo(ServerPort) || !expertPeer.roundTrip(loginBytes(expert), &reply))
+        return 1;
+    const std::optional<Message> message = [&]() -> std::optional<Message> {
+        UnpackResult unpacked = unpackMessage(reply);
+        if (unpacked.status != UnpackResult::Complete || unpacked.message.sections.size() != 3)
+            return std::nullopt;
+        return unpacked.message;
+    }();
+    const std::optional<QVector<Answer>> answers =
+        message ? decodeAnswerList(message->sections.at(1).data) : std::nullopt;
+    if (!answers || answers->size() != DataStore::MaxListCount) {
+        out() << "the expert's reply does not hold " << DataStore::MaxListCount << " answers" << Qt::endl;
+        return 1;
+    }
+    QVector<double> refresh;
+    QVector<double> floor;
+    for (int run = 0; run < Runs; ++run) {
+        const std::optional<double> seconds = expertPeer.roundTrip(emptyMessageBytes());
+        if (!seconds)
+            return 1;
+        refresh.append(*seconds);
+        floor.append(MessageAssembler::QuietPeriodMs / 1000.0 + loopbackSeconds(reply.size()));
+    }
+
+    const double refreshS = median(refresh);
+    const double floorS = median(floor);
+    out() << "School: " << DataStore::MaxListCount << " answers, 200 questions in 20 blocks, 60 teachers, "
+          << "10 experts; medians of " << Runs << " runs\n";
+    out() << "expert refresh round trip (" << QString::number(reply.size() / 1048576.0, 'f', 1) << " MB) "
+          << ms(refreshS) << "   floor " << ms(floorS) << "   ratio "
+          << QString::number(refreshS / floorS, 'f', 2) << " (aim <= 1.30)\n";
+    out() << "school teacher, 25 answers round trip  " << ms(median(intake))
+          << "   floor " << ms(MessageAssembler::QuietPeriodMs / 1000.0) << "   (aim <= 50 ms)" << Qt::endl;
+    return 0;
+}
+
+int runClient()
+{
+    ServerProcess server;
+    if (!server.start(0))
+        return 1;
+    const Account &expert = server.school.accounts.at(ExpertKind).first();
+    warmUp();
+
+    Client client(QHostAddress::LocalHost, ServerPort);
+    client.show();
+    int handled = 0;
+    QObject::connect(client.findChild<MessageAssembler *>(), &MessageAssembler::messageReady,
+                     [&handled] { ++handled; });
+    PasswordWindow *login = client.loginWindow();
+    auto *enter = login->findChild<QAbstractButton *>(QStringLiteral("pb_enter"));
+    waitUntilResponsive(*login, [enter] { return enter->isVisible() && enter->isEnabled(); });
+    login->findChild<QLineEdit *>(QStringLiteral("le_login"))->setText(expert.name);
+    login->findChild<QLineEdit *>(QStringLiteral("le_password"))->setText(QString::fromUtf8(expert.password));
+
+    const Span span;
+    enter->click();
+    waitUntilResponsive(client, [&] { return handled > 0 && client.isVisible(); });
+    const double seconds = span.seconds();
+    const double peak = span.peakMegabytes();
+    if (client.receivedData().answers.size() != DataStore::MaxListCount) {
+        out() << "the client took in " << client.receivedData().answers.size() << " answers" << Qt::endl;
+        return 1;
+    }
+    out() << QStringLiteral("client \"Ввести\" to a responsive window   ") << ms(seconds) << "   (aim <= 300 ms), memory peak "
+          << megabytesText(peak) << " above the login window\n";
+    out() << "client process peak resident memory    " << megabytesText(span.peakResidentMegabytes())
+          << " (aim <= 155 MB)" << Qt::endl;
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 1;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/config")));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
+    QApplication app(argc, argv);
+    if (QCoreApplication::arguments().contains(QStringLiteral("--client")))
+        return runClient();
+
+    const int served = runServer();
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--client")});
+    child.waitForFinished(-1);
+    return served == 0 && child.exitCode() == 0 ? 0 : 1;
+}
