@@ -1,6 +1,7 @@
 #include "answerarchive.h"
 
 #include "csvline.h"
+#include "datafolder.h"
 #include "datastore.h"
 #include "encoding.h"
 #include "storeindex.h"
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -18,23 +18,6 @@ namespace {
 QString tr(const char *text)
 {
     return QCoreApplication::translate("AnswerArchive", text);
-}
-
-// Writes `bytes` as the whole of `path`; an empty string when it was
-// committed, otherwise the reason. An uncommitted QSaveFile removes its
-// temporary, so a failure leaves no partial file behind.
-QString saveWhole(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    // Flushed here because commit() overlooks a short write in its own final
-    // flush (a full disk).
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return tr("записаны не все данные, возможно, диск заполнен (%1)").arg(file.errorString());
-    if (!file.commit())
-        return file.errorString();
-    return QString();
 }
 
 QString groupName(qint32 group)

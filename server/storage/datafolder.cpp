@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -94,4 +95,18 @@ bool restrictToOwner(QFileDevice &file)
     Q_UNUSED(file)
     return true;
 #endif
+}
+
+QString saveWhole(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !restrictToOwner(file))
+        return file.errorString();
+    // Flushed here because commit() overlooks a short write in its own final
+    // flush (a full disk) and would rename a cut file over the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return tr("записаны не все данные, возможно, диск заполнен (%1)").arg(file.errorString());
+    if (!file.commit())
+        return file.errorString();
+    return QString();
 }

@@ -1,6 +1,7 @@
 #ifndef DATAFOLDER_H
 #define DATAFOLDER_H
 
+#include <QByteArray>
 #include <QString>
 
 class QFileDevice;
@@ -22,5 +23,11 @@ QString prepareDataFolder(const QString &path);
 // anything is written to it. False, with the device's error, when that
 // fails.
 bool restrictToOwner(QFileDevice &file);
+
+// Writes `bytes` as the whole of a data file at `path`, owner-only, beside
+// the old file and renamed over it. Returns an empty text when it was
+// committed, otherwise the reason; a failure leaves the old file whole and
+// no partial file behind.
+QString saveWhole(const QString &path, const QByteArray &bytes);
 
 #endif // DATAFOLDER_H

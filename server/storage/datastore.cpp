@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 #include <QtDebug>
 
@@ -183,19 +182,9 @@ bool DataStore::writeFile(const QString &path, const std::optional<QByteArray> &
         reason = tr("данных больше, чем вмещает файл (в списке не более 65 535 записей, "
                     "в тексте не более 65 535 знаков)");
     } else {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !restrictToOwner(file)) {
-            reason = file.errorString();
-        } else if (file.write(*bytes) != bytes->size() || !file.flush()) {
-            // Flushed here because commit() overlooks a short write in its
-            // own final flush (a full disk) and would rename a cut file over
-            // the old one; an uncommitted QSaveFile removes its temporary.
-            reason = tr("записаны не все данные, возможно, диск заполнен (%1)").arg(file.errorString());
-        } else if (!file.commit()) {
-            reason = file.errorString();
-        } else {
+        reason = saveWhole(path, *bytes);
+        if (reason.isEmpty())
             return true;
-        }
     }
     const QString outcome = onFailure == OnFailure::ChangeKept
         ? tr("Изменения остаются в памяти сервера и будут записаны при следующем изменении.")
