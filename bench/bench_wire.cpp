@@ -11,7 +11,8 @@
 // Medians of several runs.
 //
 //   bench_wire            all three
-//   bench_wire --client   the client window only (run by the first)
+//   bench_wire --client   one client login, its figures on one line (run
+//                         by the first, once per client run)
 
 #include "benchstore.h"
 #include "benchsupport.h"
@@ -47,6 +48,7 @@ namespace {
 
 const SchoolSize Size = {10, 10, {30, 10, 0, 30}};
 const int Runs = 7;
+const int ClientRuns = 5;
 
 QTextStream &out()
 {
@@ -312,6 +314,12 @@ int runClient()
     login->findChild<QLineEdit *>(QStringLiteral("le_login"))->setText(expert.name);
     login->findChild<QLineEdit *>(QStringLiteral("le_password"))->setText(QString::fromUtf8(expert.password));
 
+    // A user takes longer to type a password than the server takes to
+    // settle after its start.
+    QElapsedTimer typing;
+    typing.start();
+    waitFor([&typing] { return typing.elapsed() >= 2000; });
+
     const Span span;
     enter->click();
     waitUntilResponsive(client, [&] { return handled > 0 && client.isVisible(); });
@@ -321,11 +329,39 @@ int runClient()
         out() << "the client took in " << client.receivedData().answers.size() << " answers" << Qt::endl;
         return 1;
     }
-    out() << QStringLiteral("client \"Ввести\" to a responsive window   ") << ms(seconds) << "   (aim <= 300 ms), memory peak "
-          << megabytesText(peak) << " above the login window\n";
-    out() << "client process peak resident memory    " << megabytesText(span.peakResidentMegabytes())
-          << " (aim <= 155 MB)" << Qt::endl;
+    // For the parent process to gather.
+    out() << seconds << ' ' << peak << ' ' << span.peakResidentMegabytes() << Qt::endl;
     return 0;
+}
+
+// The client figures, each the median over fresh processes: a process
+// takes its memory only once, so each login is measured in a new one.
+bool reportClient()
+{
+    QVector<double> seconds;
+    QVector<double> added;
+    QVector<double> resident;
+    for (int run = 0; run < ClientRuns; ++run) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--client")});
+        child.waitForFinished(-1);
+        const QString output = QString::fromUtf8(child.readAllStandardOutput());
+        const QStringList figures = output.split(QLatin1Char(' '));
+        if (child.exitCode() != 0 || figures.size() != 3) {
+            out() << output;
+            return false;
+        }
+        seconds.append(figures.at(0).toDouble());
+        added.append(figures.at(1).toDouble());
+        resident.append(figures.at(2).toDouble());
+    }
+    out() << QStringLiteral("client \"Ввести\" to a responsive window   ") << ms(median(seconds))
+          << "   (aim <= 300 ms), medians of " << ClientRuns << " processes; memory peak "
+          << megabytesText(median(added)) << " above the login window\n";
+    out() << "client process peak resident memory    " << megabytesText(median(resident)) << " (aim <= 155 MB)"
+          << Qt::endl;
+    return true;
 }
 
 } // namespace
@@ -342,9 +378,5 @@ int main(int argc, char *argv[])
         return runClient();
 
     const int served = runServer();
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--client")});
-    child.waitForFinished(-1);
-    return served == 0 && child.exitCode() == 0 ? 0 : 1;
+    return served == 0 && reportClient() ? 0 : 1;
 }

@@ -230,7 +230,7 @@ void Client::sl_readyRead()
     // A long reply is still arriving: the wait counts from its last byte.
     if (m_replyTimer->isActive())
         m_replyTimer->start();
-    m_assembler->append(m_socket->readAll());
+    m_assembler->appendFrom(*m_socket);
 }
 
 void Client::sl_reject()

@@ -1,5 +1,7 @@
 #include "bytereader.h"
 
+#include <cstring>
+
 ByteReader::ByteReader(const QByteArray &data, int offset)
     : m_data(data)
     , m_pos(offset)
@@ -42,13 +44,29 @@ QString unitsToText(const char *units, int count)
 
 } // namespace
 
+int TextPool::recentSlot(const char *bytes, int size)
+{
+    quint64 front = 0;
+    quint64 back = 0;
+    memcpy(&front, bytes, size_t(qMin(size, 8)));
+    if (size > 8)
+        memcpy(&back, bytes + size - 8, 8);
+    const quint64 mixed = (front ^ quint64(size)) * 0x9E3779B97F4A7C15ull ^ back * 0xC2B2AE3D27D4EB4Full;
+    return int(mixed >> (64 - RecentBits));
+}
+
 QString TextPool::text(const char *units, int count)
 {
+    const int size = 2 * count;
+    Recent &recent = m_recent[recentSlot(units, size)];
+    if (recent.bytes.size() == size && memcmp(recent.bytes.constData(), units, size_t(size)) == 0)
+        return recent.text;
+
     // The key refers to the input's bytes only while it is looked up.
-    const QByteArray key = QByteArray::fromRawData(units, 2 * count);
-    auto it = m_texts.constFind(key);
+    auto it = m_texts.constFind(QByteArray::fromRawData(units, size));
     if (it == m_texts.constEnd())
-        it = m_texts.insert(QByteArray(units, 2 * count), unitsToText(units, count));
+        it = m_texts.insert(QByteArray(units, size), unitsToText(units, count));
+    recent = {it.key(), it.value()};
     return it.value();
 }
 

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QVector>
 #include <QtEndian>
 
 #include <type_traits>
@@ -17,6 +18,21 @@ public:
     QString text(const char *units, int count);
 
 private:
+    // The text last met among those that share a few bytes (see slot()).
+    // Most texts of a list come back again and again; one of them is found
+    // here by one comparison, without hashing all its bytes.
+    struct Recent
+    {
+        QByteArray bytes;
+        QString text;
+    };
+    static constexpr int RecentBits = 10;
+    // A slot chosen by a text's length and up to eight bytes at each end.
+    // Texts that agree there take turns in one slot; each is still found,
+    // by all its bytes, in the hash.
+    static int recentSlot(const char *bytes, int size);
+
+    QVector<Recent> m_recent = QVector<Recent>(1 << RecentBits);
     QHash<QByteArray, QString> m_texts;
 };
 

@@ -5,6 +5,7 @@
 
 #include <limits>
 #include <type_traits>
+#include <utility>
 
 namespace {
 
@@ -159,7 +160,7 @@ struct Reader
         for (int i = 0; i < count && r.ok(); ++i) {
             T item{};
             field(item);
-            list.append(item);
+            list.append(std::move(item));
         }
     }
 };

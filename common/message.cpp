@@ -72,6 +72,23 @@ UnpackResult::Status forEachSection(const QByteArray &bytes,
     return UnpackResult::Complete;
 }
 
+qint64 knownMessageSize(const QByteArray &bytes)
+{
+    ByteReader r(bytes);
+    const int count = r.read<quint16>();
+    qint64 end = 2;
+    for (int i = 0; i < count; ++i) {
+        r.skip(8);
+        const qint32 size = r.read<qint32>();
+        if (!r.ok() || size < 0)
+            break;
+        end = r.position() + qint64(size);
+        if (!r.skip(size))
+            break;
+    }
+    return end;
+}
+
 UnpackResult unpackMessage(const QByteArray &bytes)
 {
     UnpackResult result;

@@ -64,6 +64,11 @@ UnpackResult unpackMessage(const QByteArray &bytes);
 // The status unpackMessage() gives, from the section heads alone: nothing
 // is copied.
 UnpackResult::Status messageStatus(const QByteArray &bytes);
+// The bytes the message takes at least, as far as the section heads among
+// `bytes` tell: the end of the last section whose head is all there, or the
+// two bytes of the count. A receiver makes room for a long section once
+// instead of piece by piece as it arrives.
+qint64 knownMessageSize(const QByteArray &bytes);
 // Calls `take(section, offset)` for each section, in order, with its
 // reserved word and type set and its data left empty: the `size` data bytes
 // start at `offset` in `bytes`. For a reader that decodes the payloads

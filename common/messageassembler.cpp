@@ -2,6 +2,10 @@
 
 #include "message.h"
 
+#include <QIODevice>
+
+#include <cstring>
+
 MessageAssembler::MessageAssembler(QObject *parent)
     : QObject(parent)
 {
@@ -17,11 +21,51 @@ void MessageAssembler::append(const QByteArray &bytes)
 {
     if (bytes.isEmpty())
         return;
-    m_buffer.append(bytes);
-    if (m_buffer.size() > m_sizeLimit) {
-        drop();
+    if (char *end = grow(bytes.size())) {
+        memcpy(end, bytes.constData(), size_t(bytes.size()));
+        received();
+    }
+}
+
+void MessageAssembler::appendFrom(QIODevice &device)
+{
+    const qint64 available = device.bytesAvailable();
+    if (available <= 0)
+        return;
+    char *end = grow(available);
+    if (!end) {
+        device.skip(available);
         return;
     }
+    const qint64 read = qMax<qint64>(device.read(end, available), 0);
+    m_buffer.chop(int(available - read));
+    received();
+}
+
+// Makes room for `count` more bytes and returns where they go, or gives up
+// what was collected (nullptr) when they would pass the size limit. A long
+// message gets the room its first bytes announce at once: fresh memory is
+// slow to take piece by piece, and a growing buffer would be moved again
+// and again.
+char *MessageAssembler::grow(qint64 count)
+{
+    const qint64 size = m_buffer.size() + count;
+    if (size > m_sizeLimit) {
+        clear();
+        emit messageDropped(size);
+        return nullptr;
+    }
+    if (size > m_buffer.capacity()) {
+        const qint64 announced = knownMessageSize(m_buffer);
+        if (announced > size && announced <= m_sizeLimit)
+            m_buffer.reserve(int(announced));
+    }
+    m_buffer.resize(int(size));
+    return m_buffer.data() + size - count;
+}
+
+void MessageAssembler::received()
+{
     m_quietTimer.start();
     m_giveUpTimer.start();
 }

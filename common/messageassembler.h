@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QTimer>
 
+class QIODevice;
+
 // Collects the bytes of one message. Neither side sends a message length:
 // a message ends when 25 ms pass without new bytes. When that quiet period
 // ends while the bytes collected are only the beginning of a message (its
@@ -19,10 +21,13 @@ public:
     static constexpr int QuietPeriodMs = 25;
     static constexpr int GiveUpMs = 2000;
     static constexpr qint64 DefaultSizeLimit = qint64(64) * 1024 * 1024;
+    static constexpr qint64 MaxSizeLimit = qint64(1) << 30;
 
     explicit MessageAssembler(QObject *parent = nullptr);
 
     void append(const QByteArray &bytes);
+    // Takes the bytes `device` holds, read straight into the message.
+    void appendFrom(QIODevice &device);
     // Drops whatever has been collected and stops both timers.
     void clear();
 
@@ -30,7 +35,8 @@ public:
     const QByteArray &buffer() const { return m_buffer; }
 
     qint64 sizeLimit() const { return m_sizeLimit; }
-    void setSizeLimit(qint64 bytes) { m_sizeLimit = bytes; }
+    // At most MaxSizeLimit, the most a byte array surely holds.
+    void setSizeLimit(qint64 bytes) { m_sizeLimit = qMin(bytes, MaxSizeLimit); }
 
     // GiveUpMs unless set; tests shorten it so as not to wait two seconds.
     int giveUpInterval() const { return m_giveUpTimer.interval(); }
@@ -44,6 +50,8 @@ signals:
     void messageDropped(qint64 size);
 
 private:
+    char *grow(qint64 count);
+    void received();
     void quietPeriodEnded();
     void drop();
 

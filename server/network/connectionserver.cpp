@@ -22,13 +22,27 @@ ConnectionServer::ConnectionServer(DataStore *store, quint16 port, QObject *pare
     connect(m_assembler, &MessageAssembler::messageReady, this, &ConnectionServer::sl_readyReadEnd);
     connect(m_assembler, &MessageAssembler::messageDropped, this, &ConnectionServer::dropMessage);
     connect(store, &DataStore::accountRemoved, this, &ConnectionServer::orphanAccount);
+
+    m_prepareTimer.setSingleShot(true);
+    m_prepareTimer.setInterval(0);
+    connect(&m_prepareTimer, &QTimer::timeout, this, [this] { m_handler->prepareExpertReply(); });
+    const auto prepare = [this] {
+        if (isListening())
+            m_prepareTimer.start();
+    };
+    connect(store, &DataStore::questionsChanged, this, prepare);
+    connect(store, &DataStore::accountsChanged, this, prepare);
+    connect(store, &DataStore::answersWritten, this, prepare);
 }
 
 ConnectionServer::~ConnectionServer() = default;
 
 bool ConnectionServer::listen()
 {
-    return m_server->listen(QHostAddress::Any, m_port);
+    if (!m_server->listen(QHostAddress::Any, m_port))
+        return false;
+    m_prepareTimer.start();
+    return true;
 }
 
 bool ConnectionServer::isListening() const
@@ -84,11 +98,10 @@ void ConnectionServer::sl_ReadClient()
 
 void ConnectionServer::collect(QTcpSocket *socket)
 {
-    const QByteArray bytes = socket->readAll();
-    if (bytes.isEmpty())
+    if (socket->bytesAvailable() <= 0)
         return;
     m_currentClient = socket;
-    m_assembler->append(bytes);
+    m_assembler->appendFrom(*socket);
 }
 
 void ConnectionServer::sl_readyReadEnd(const QByteArray &message)

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QVector>
 
 #include <memory>
@@ -78,6 +79,9 @@ private:
         qint64 handed = 0;
     };
     QHash<QTcpSocket *, Outgoing> m_outgoing;
+    // Prepares the experts' reply once per event-loop pass in which the
+    // stores changed, not while a change is under way.
+    QTimer m_prepareTimer;
 };
 
 #endif // CONNECTIONSERVER_H

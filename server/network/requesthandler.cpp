@@ -10,6 +10,7 @@
 #include <QtDebug>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -103,6 +104,23 @@ QByteArray RequestHandler::handle(ClientEntry &entry, const QByteArray &message)
     if (entry.state == ClientEntry::AwaitingLogin)
         return login(entry, unpacked.message);
     return takeAnswers(entry, unpacked.message);
+}
+
+void RequestHandler::prepareExpertReply()
+{
+    // Answers appended since are cheap to add when the reply is built.
+    const bool current = m_expertAnswersCovered >= 0 && m_expertAnswersRevision == m_store.revision();
+    const AccountStore &accounts = m_store.accounts();
+    if (current || accounts.size() <= ExpertKind || accounts.at(ExpertKind).isEmpty())
+        return;
+    const StoreIndex index(m_store.questions(), m_store.accounts());
+    // Every expert gets the same list, whoever they are.
+    const qint64 listSize = answerListPayload(Account(), ExpertKind, index).size();
+    // A reply is this list and a few short sections. Fresh memory is slow
+    // to take, page by page as it is first written: it is written now.
+    const qint64 replySize = listSize + ReplyHeadroom;
+    if (replySize > m_reply.capacity() && replySize <= std::numeric_limits<int>::max())
+        m_reply.fill('\0', int(replySize));
 }
 
 QByteArray RequestHandler::login(ClientEntry &entry, const Message &message)
@@ -260,18 +278,19 @@ QByteArray RequestHandler::answerListPayload(const Account &account, int kind, c
     if (kind != ExpertKind)
         return listOrEmpty(encodeAnswerList(answerList(account, kind, index)));
 
-    // Listing drops the answers about vanished accounts first, which moves
-    // the revision; so the kept list is checked only after it.
-    const quint64 revision = m_store.revision();
+    // Forgetting moves the revision and shortens the store under the kept
+    // list, so it comes before the kept list is looked at.
+    forgetVanishedAnswers(index);
     const int from = qBound(0, m_expertAnswersCovered, m_store.answers().size());
-    const QVector<Answer> added = answerList(account, kind, index, from);
-    bool kept = m_expertAnswersCovered >= 0 && m_expertAnswersCovered == from
-        && m_expertAnswersRevision == m_store.revision();
-    if (kept && !added.isEmpty()) {
+    const bool current = m_expertAnswersCovered == from && m_expertAnswersRevision == m_store.revision();
+    // The answers since the kept list, or all of them when it is stale.
+    const QVector<Answer> listed = answerList(account, kind, index, current ? from : 0);
+    bool kept = current;
+    if (kept && !listed.isEmpty()) {
         // No more answers are listed than stored, so the count fits.
         const quint16 count = qFromLittleEndian<quint16>(m_expertAnswers.constData());
-        qToLittleEndian(quint16(count + added.size()), m_expertAnswers.data());
-        for (const Answer &answer : added) {
+        qToLittleEndian(quint16(count + listed.size()), m_expertAnswers.data());
+        for (const Answer &answer : listed) {
             const std::optional<QByteArray> bytes = encodeAnswer(answer);
             kept = kept && bytes;
             if (kept)
@@ -279,8 +298,7 @@ QByteArray RequestHandler::answerListPayload(const Account &account, int kind, c
         }
     }
     if (!kept) {
-        const bool whole = from == 0 && revision == m_store.revision();
-        const std::optional<QByteArray> encoded = encodeAnswerList(whole ? added : answerList(account, kind, index));
+        const std::optional<QByteArray> encoded = encodeAnswerList(current ? answerList(account, kind, index) : listed);
         if (!encoded) {
             m_expertAnswersCovered = -1;
             return listOrEmpty(encoded);
@@ -292,32 +310,32 @@ QByteArray RequestHandler::answerListPayload(const Account &account, int kind, c
     return m_expertAnswers;
 }
 
-// Experts see every answer, teachers their self-ratings, parents none; from
-// the answer at `from` of the store on. The copies sent carry the current
-// texts; the store keeps its own.
-QVector<Answer> RequestHandler::answerList(const Account &account, int kind, const StoreIndex &index, int from)
+// Answers about an account that no longer exists leave the store; the
+// answers file follows with its next write. A parent's answer names no
+// subject at all (-1): it is about nobody who vanished and stays stored.
+void RequestHandler::forgetVanishedAnswers(const StoreIndex &index)
 {
-    QVector<Answer> sent;
-    if (kind == ParentKind)
-        return sent;
-    const auto chosen = [&](const Answer &answer) {
-        return kind == ExpertKind || (answer.authorId == account.id && answer.subjectId == account.id);
-    };
-
-    // Answers about an account that no longer exists leave the store; the
-    // answers file follows with its next write. A parent's answer names no
-    // subject at all (-1): it is about nobody who vanished and stays stored.
     const auto vanished = [&](const Answer &answer) {
-        return chosen(answer) && answer.subjectId >= 0 && !index.account(answer.subjectId);
+        return answer.subjectId >= 0 && !index.account(answer.subjectId);
     };
     const AnswerStore &stored = m_store.answers();
     if (std::any_of(stored.begin(), stored.end(), vanished))
         m_store.forgetAnswers(vanished);
+}
 
+// Experts see every answer, teachers their self-ratings, parents none; from
+// the answer at `from` of the store on. The copies sent carry the current
+// texts; the store keeps its own.
+QVector<Answer> RequestHandler::answerList(const Account &account, int kind, const StoreIndex &index, int from) const
+{
+    QVector<Answer> sent;
+    if (kind == ParentKind)
+        return sent;
+    const AnswerStore &stored = m_store.answers();
     sent.reserve(kind == ExpertKind ? stored.size() - from : 0);
     for (auto it = stored.begin() + from; it != stored.end(); ++it) {
         const Answer &answer = *it;
-        if (!chosen(answer))
+        if (kind != ExpertKind && (answer.authorId != account.id || answer.subjectId != account.id))
             continue;
         // Answers about no account (a parent's about nobody) are not sent.
         if (!index.account(answer.subjectId))

@@ -28,6 +28,13 @@ public:
     // store could not keep (full, or its file not written).
     QByteArray handle(ClientEntry &entry, const QByteArray &message);
 
+    // Brings the answer list every expert gets up to date and makes room for
+    // a reply that carries it, when changes to the stores have made either
+    // stale. The first expert to log in afterwards then waits no longer than
+    // one who refreshes: encoding tens of megabytes and taking fresh memory
+    // for them is done beforehand, while the server is idle.
+    void prepareExpertReply();
+
 private:
     QByteArray login(ClientEntry &entry, const Message &message);
     QByteArray takeAnswers(ClientEntry &entry, const Message &message);
@@ -37,11 +44,15 @@ private:
     static int accountKind(const ClientEntry &entry, const StoreIndex &index);
 
     QVector<QuestionBlock> blockList(const Account &account, int kind) const;
-    QVector<Answer> answerList(const Account &account, int kind, const StoreIndex &index, int from = 0);
+    QVector<Answer> answerList(const Account &account, int kind, const StoreIndex &index, int from = 0) const;
+    void forgetVanishedAnswers(const StoreIndex &index);
     QByteArray answerListPayload(const Account &account, int kind, const StoreIndex &index);
     QVector<TeacherEntry> teacherProgress(qint32 expertId) const;
 
     QByteArray pack(const Message &message);
+    // Room beyond the experts' answer list for the other sections of their
+    // reply: the block list and the teachers with their answered blocks.
+    static constexpr qint64 ReplyHeadroom = 1024 * 1024;
 
     DataStore &m_store;
     LoginLimiter *m_limiter;

@@ -295,7 +295,14 @@ void tst_Encoding::roundTrips()
     accounts[3] << Account() << sampleAccount();
     QCOMPARE(decodeAccountTable(encodeAccountTable(accounts).value()).value(), accounts);
 
-    const QVector<Answer> answers{sampleAnswer(), Answer(), sampleAnswer()};
+    // Texts of one length that agree at both ends, met in turns, are each
+    // read as they are, though a decoder may look at their ends first.
+    Answer lookAlike = sampleAnswer();
+    lookAlike.questionText = QStringLiteral("Вопрос о цели занятия: ответ");
+    Answer other = lookAlike;
+    other.questionText = QStringLiteral("Вопрос о теме занятия: ответ");
+    QCOMPARE(other.questionText.size(), lookAlike.questionText.size());
+    const QVector<Answer> answers{sampleAnswer(), Answer(), lookAlike, other, lookAlike, other, sampleAnswer()};
     QCOMPARE(decodeAnswerList(encodeAnswerList(answers).value()).value(), answers);
 
     TeacherEntry plain;

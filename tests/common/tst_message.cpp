@@ -70,21 +70,30 @@ void tst_Message::unpackStatus_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("status");
+    QTest::addColumn<qint64>("knownSize");
 
-    QTest::newRow("nothing") << QByteArray() << int(UnpackResult::Incomplete);
-    QTest::newRow("half a count") << hex("01") << int(UnpackResult::Incomplete);
-    QTest::newRow("count without sections") << hex("0100") << int(UnpackResult::Incomplete);
-    QTest::newRow("header cut") << hex("0100" "00000000" "0500") << int(UnpackResult::Incomplete);
-    QTest::newRow("data cut") << hex("0100" "00000000" "05000000" "04000000" "aabb") << int(UnpackResult::Incomplete);
-    QTest::newRow("negative size") << hex("0100" "00000000" "05000000" "ffffffff") << int(UnpackResult::Invalid);
-    QTest::newRow("empty section") << hex("0100" "00000000" "07000000" "00000000") << int(UnpackResult::Complete);
+    QTest::newRow("nothing") << QByteArray() << int(UnpackResult::Incomplete) << qint64(2);
+    QTest::newRow("half a count") << hex("01") << int(UnpackResult::Incomplete) << qint64(2);
+    QTest::newRow("count without sections") << hex("0100") << int(UnpackResult::Incomplete) << qint64(2);
+    QTest::newRow("header cut") << hex("0100" "00000000" "0500") << int(UnpackResult::Incomplete) << qint64(2);
+    QTest::newRow("data cut") << hex("0100" "00000000" "05000000" "04000000" "aabb")
+                              << int(UnpackResult::Incomplete) << qint64(18);
+    QTest::newRow("second head, no data") << hex("0200" "00000000" "03000000" "01000000" "aa"
+                                                 "00000000" "04000000" "00000001")
+                                          << int(UnpackResult::Incomplete) << qint64(2 + 13 + 12 + 0x1000000);
+    QTest::newRow("negative size") << hex("0100" "00000000" "05000000" "ffffffff") << int(UnpackResult::Invalid)
+                                   << qint64(2);
+    QTest::newRow("empty section") << hex("0100" "00000000" "07000000" "00000000") << int(UnpackResult::Complete)
+                                   << qint64(14);
 }
 
 void tst_Message::unpackStatus()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(int, status);
+    QFETCH(qint64, knownSize);
     QCOMPARE(int(unpackMessage(bytes).status), status);
+    QCOMPARE(knownMessageSize(bytes), knownSize);
 }
 
 void tst_Message::trailingBytesIgnored()

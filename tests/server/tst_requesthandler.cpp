@@ -801,15 +801,23 @@ void tst_RequestHandler::replyFollowsIntake()
 
 enum class StoreChange { AnswersAppended, AnswerRemoved, AccountRenamed, QuestionRenamed, SubjectDeleted };
 Q_DECLARE_METATYPE(StoreChange)
+// What the server does right after the change, before the next answers.
+enum class Then { Nothing, ExpertRefreshes, ReplyPrepared };
+Q_DECLARE_METATYPE(Then)
 
 void tst_RequestHandler::keptEncodingsFollowChanges_data()
 {
     QTest::addColumn<StoreChange>("change");
-    QTest::newRow("answers appended") << StoreChange::AnswersAppended;
-    QTest::newRow("answer removed") << StoreChange::AnswerRemoved;
-    QTest::newRow("account renamed") << StoreChange::AccountRenamed;
-    QTest::newRow("question renamed") << StoreChange::QuestionRenamed;
-    QTest::newRow("subject deleted") << StoreChange::SubjectDeleted;
+    QTest::addColumn<Then>("then");
+    const QVector<QPair<const char *, StoreChange>> changes{
+        {"answers appended", StoreChange::AnswersAppended}, {"answer removed", StoreChange::AnswerRemoved},
+        {"account renamed", StoreChange::AccountRenamed},   {"question renamed", StoreChange::QuestionRenamed},
+        {"subject deleted", StoreChange::SubjectDeleted}};
+    for (const auto &change : changes) {
+        QTest::addRow("%s", change.first) << change.second << Then::Nothing;
+        QTest::addRow("%s, expert refreshes", change.first) << change.second << Then::ExpertRefreshes;
+        QTest::addRow("%s, reply prepared", change.first) << change.second << Then::ReplyPrepared;
+    }
 }
 
 // The expert's answer list and the answers file image are kept between
@@ -817,6 +825,7 @@ void tst_RequestHandler::keptEncodingsFollowChanges_data()
 void tst_RequestHandler::keptEncodingsFollowChanges()
 {
     QFETCH(StoreChange, change);
+    QFETCH(Then, then);
     ClientEntry expert = loggedIn(QStringLiteral("Смирнов"), "p2");
     QVERIFY(!m_handler->handle(expert, submission(TeacherDo, {{GoalQuestion, LessonBlock, 3}})).isEmpty());
 
@@ -845,6 +854,10 @@ void tst_RequestHandler::keptEncodingsFollowChanges()
         QVERIFY(m_store->removeAccount(TeacherDoKind, 0));
         break;
     }
+    if (then == Then::ExpertRefreshes)
+        QVERIFY(!m_handler->handle(expert, emptyMessageBytes()).isEmpty());
+    if (then == Then::ReplyPrepared)
+        m_handler->prepareExpertReply();
     for (int i = 0; i < 2; ++i)
         QVERIFY(!m_handler->handle(expert, submission(SchoolTeacher, {{PlanQuestion, ClassBlock, i}})).isEmpty());
 
