@@ -231,6 +231,13 @@ void Client::sl_readyRead()
     if (m_replyTimer->isActive())
         m_replyTimer->start();
     m_assembler->appendFrom(*m_socket);
+    // Bytes after a whole message are ignored, so once it is all here its
+    // contents are settled: it is decoded while the quiet period that ends
+    // it runs, instead of after it.
+    if (!m_messageDecoded && messageStatus(m_assembler->buffer()) == UnpackResult::Complete) {
+        m_decodedSections = decodeServerMessage(m_assembler->buffer());
+        m_messageDecoded = true;
+    }
 }
 
 void Client::sl_reject()
@@ -258,8 +265,10 @@ void Client::sl_window_hide()
 void Client::sl_readyReadEnd(const QByteArray &message)
 {
     const std::optional<AwaitedReply> request = replyArrived();
+    const std::optional<QVector<ServerSection>> sections
+        = m_messageDecoded ? std::exchange(m_decodedSections, std::nullopt) : decodeServerMessage(message);
+    m_messageDecoded = false;
     // A message that does not decode is ignored whole, and the user told.
-    const auto sections = decodeServerMessage(message);
     if (!sections) {
         replyUnreadable(request);
         return;
@@ -311,6 +320,8 @@ void Client::sl_readyReadEnd(const QByteArray &message)
 
 void Client::sl_replyDropped()
 {
+    m_messageDecoded = false;
+    m_decodedSections.reset();
     replyUnreadable(replyArrived());
 }
 

@@ -2,6 +2,7 @@
 #define CLIENT_H
 
 #include "clientdata.h"
+#include "clientprotocol.h"
 
 #include <QHostAddress>
 #include <QScopedPointer>
@@ -141,6 +142,10 @@ private:
     QTimer *m_replyTimer = nullptr;
     std::optional<AwaitedReply> m_awaited;
     bool m_titleShown = false;
+    // The message being collected, decoded as soon as it was whole (see
+    // sl_readyRead()); its sections, or nothing when they did not decode.
+    bool m_messageDecoded = false;
+    std::optional<QVector<ServerSection>> m_decodedSections;
 };
 
 #endif // CLIENT_H
