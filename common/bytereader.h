@@ -18,7 +18,7 @@ public:
     QString text(const char *units, int count);
 
 private:
-    // The text last met among those that share a few bytes (see slot()).
+    // The text last met among those that share a slot (see recentSlot()).
     // Most texts of a list come back again and again; one of them is found
     // here by one comparison, without hashing all its bytes.
     struct Recent
