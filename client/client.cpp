@@ -563,12 +563,14 @@ void Client::on_cb_list_block_currentIndexChanged(int)
 
 void Client::exportResult(ResultTab *tab)
 {
-    QString fileName = QFileDialog::getSaveFileName(this, clientText(ClientText::ExportTitle), exportStartFolder(),
-                                                    tr("Data Files (*.csv)"));
-    if (fileName.isEmpty())
+    // The dialog adds the extension itself, so that it asks before a file
+    // of the name with the extension is replaced.
+    QFileDialog dialog(this, clientText(ClientText::ExportTitle), exportStartFolder(), tr("Data Files (*.csv)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    if (QFileInfo(fileName).suffix().isEmpty())
-        fileName += QLatin1String(".csv");
+    const QString fileName = dialog.selectedFiles().constFirst();
     if (!tab->exportCsv(fileName)) {
         QMessageBox::warning(this, tr("Экспорт в *.csv"),
                              tr("Не удалось записать файл\n%1").arg(QDir::toNativeSeparators(fileName)));

@@ -27,5 +27,7 @@ bool saveCsv(const QString &fileName, const QVector<QStringList> &lines)
         return false;
     for (const QStringList &line : lines)
         file.write(csvLine(line));
-    return file.commit();
+    // commit() overlooks a write that fails in its own final flush (a full
+    // disk) and would put a cut file in place.
+    return file.flush() && file.commit();
 }

@@ -37,7 +37,9 @@ bool CSVTransform::close()
 {
     if (!m_file)
         return false;
-    const bool written = m_file->commit();
+    // commit() overlooks a write that fails in its own final flush (a full
+    // disk) and would put a cut file in place.
+    const bool written = m_file->flush() && m_file->commit();
     m_file.reset();
     return written;
 }

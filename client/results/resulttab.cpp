@@ -119,7 +119,31 @@ void ResultTab::rebuild(const QVector<Answer> &answers)
         combo->setCurrentIndex(chosen >= 0 ? chosen : (combo->count() > 0 ? 0 : -1));
     }
     blockChosen(combo->currentIndex());
+    offerDatesOf(answers);
     apply();
+}
+
+// The date fields end at the day the client started, but answers may be
+// dated later: the client was left open overnight, or its clock is behind
+// the server's. The last day offered moves on so that they can be counted;
+// a range that ended on the last day offered goes on ending there.
+void ResultTab::offerDatesOf(const QVector<Answer> &answers)
+{
+    QDate latest = QDate::currentDate();
+    for (const Answer &answer : answers)
+        latest = qMax(latest, answer.date);
+    QDateEdit *end = d->w.end;
+    const QDate offered = end->maximumDate();
+    if (latest <= offered)
+        return;
+    {
+        const QSignalBlocker blocker(end);
+        const bool endedOnLastDay = end->date() == offered;
+        end->setMaximumDate(latest);
+        if (endedOnLastDay)
+            end->setDate(latest);
+    }
+    d->w.begin->setMaximumDate(end->date());
 }
 
 void ResultTab::blockChosen(int index)

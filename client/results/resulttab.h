@@ -51,7 +51,8 @@ public:
     ~ResultTab() override;
 
     // After every received answer list: grows the block list, refills the
-    // block combo box (the chosen block stays chosen) and applies.
+    // block combo box (the chosen block stays chosen), offers the dates of
+    // the answers and applies.
     void rebuild(const QVector<Answer> &answers);
 
     // `index` is the block combo box's new current index. The teacher
@@ -78,6 +79,7 @@ public:
     QStringList teacherNames() const;
 
 private:
+    void offerDatesOf(const QVector<Answer> &answers);
     // Shows `result` in the legend and the chart.
     void showResult(const ChartResult &result);
 

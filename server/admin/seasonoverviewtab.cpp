@@ -140,7 +140,9 @@ bool SeasonOverviewTab::printPdf(const QString &fileName)
         document.setHtml(overviewHtml(m_model->overviewLayout(), m_model->tally(), title()));
         document.print(&writer);
     }
-    return file.commit();
+    // commit() overlooks a write that fails in its own final flush (a full
+    // disk) and would put a cut file in place.
+    return file.flush() && file.commit();
 }
 
 void SeasonOverviewTab::on_pb_overview_csv_clicked()

@@ -150,19 +150,24 @@ QByteArray RequestHandler::login(ClientEntry &entry, const Message &message)
 QByteArray RequestHandler::takeAnswers(ClientEntry &entry, const Message &message)
 {
     if (!message.sections.isEmpty()) {
+        // A reply tells the client that its answers are kept. A batch that
+        // cannot be kept whole is kept not at all and gets none: one that
+        // does not decode, from a connection whose account has been
+        // deleted, about someone its author may not rate, or with an item
+        // that no longer fits the questions (the administrator changed them
+        // while it was being answered). The first section is the batch
+        // whatever its type.
         const StoreIndex index(m_store.questions(), m_store.accounts());
-        // The first section is the batch whatever its type; a connection
-        // whose account has been deleted stores nothing, and a batch about
-        // someone its author may not rate is dropped whole.
         const std::optional<AnswerBatch> batch = decodeAnswerBatch(message.sections.first().data);
-        if (batch && accountKind(entry, index) >= 0
-            && subjectAllowed(entry.roleCode, batch->subject, index)) {
-            entry.state = ClientEntry::StoringAnswers;
-            // A reply tells the client its answers are kept; answers that
-            // a restart would lose get none.
-            if (!m_store.appendAnswers(answersFrom(entry, *batch, index)))
-                return QByteArray();
-        }
+        if (!batch || accountKind(entry, index) < 0 || !subjectAllowed(entry.roleCode, batch->subject, index))
+            return QByteArray();
+        const QVector<Answer> answers = answersFrom(entry, *batch, index);
+        if (answers.size() != batch->items.size())
+            return QByteArray();
+        entry.state = ClientEntry::StoringAnswers;
+        // Nor do answers that a restart would lose.
+        if (!m_store.appendAnswers(answers))
+            return QByteArray();
     }
     return dataReply(entry);
 }

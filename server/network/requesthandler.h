@@ -24,8 +24,8 @@ public:
 
     // Handles `message` by the state of `entry` (login while awaiting one,
     // answer intake or refresh afterwards). Returns the bytes to send back;
-    // empty when nothing is to be sent, as after a batch of answers the
-    // store could not keep (full, or its file not written).
+    // empty when nothing is to be sent, as after a batch of answers that is
+    // not kept whole (refused, the store full, or its file not written).
     QByteArray handle(ClientEntry &entry, const QByteArray &message);
 
     // Brings the answer list every expert gets up to date and makes room for

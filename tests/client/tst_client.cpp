@@ -1294,20 +1294,26 @@ void TestClient::exportResult_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("existing");
     QTest::addColumn<QString>("written");
     QTest::addColumn<QString>("message");
 
     QTest::newRow("the chosen name gets the extension")
-        << "pb_graph_export" << QStringLiteral("итоги") << QStringLiteral("итоги.csv") << QString();
+        << "pb_graph_export" << QStringLiteral("итоги") << QByteArray() << QStringLiteral("итоги.csv") << QString();
     QTest::newRow("a file that cannot be written is reported")
-        << "pb_graph_export_2" << QStringLiteral("нет такой папки/итоги.csv") << QString()
+        << "pb_graph_export_2" << QStringLiteral("нет такой папки/итоги.csv") << QByteArray() << QString()
         << QStringLiteral("Не удалось записать файл");
+    // The question is refused: the file stays as it was.
+    QTest::newRow("a file of the name with the extension is replaced only after asking")
+        << "pb_graph_export" << QStringLiteral("итоги") << QByteArray("older results") << QString()
+        << QStringLiteral("итоги.csv");
 }
 
 void TestClient::exportResult()
 {
     QFETCH(QString, button);
     QFETCH(QString, name);
+    QFETCH(QByteArray, existing);
     QFETCH(QString, written);
     QFETCH(QString, message);
 
@@ -1317,21 +1323,36 @@ void TestClient::exportResult()
     RETURN_IF_FAILED();
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
+    const QString existingPath = dir.filePath(QStringLiteral("итоги.csv"));
+    if (!existing.isEmpty()) {
+        QFile file(existingPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(existing);
+    }
 
     QString caption;
     QString shown;
     QPointer<QTimer> messageWatch;
     whenModalOpens([&](QWidget *modal) {
         caption = modal->windowTitle();
-        qobject_cast<QFileDialog *>(modal)->selectFile(dir.filePath(name));
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        dialog->selectFile(dir.filePath(name));
         messageWatch = closeNextMessageBox(&shown);
-        static_cast<QDialog *>(modal)->done(QDialog::Accepted);
+        // As "Сохранить" is pressed; a refused question leaves it open.
+        QMetaObject::invokeMethod(dialog, "accept");
+        if (dialog->isVisible())
+            dialog->reject();
     });
     QTest::mouseClick(child<QPushButton>(s.client.get(), button.toLatin1().constData()), Qt::LeftButton);
     delete messageWatch;
     QCOMPARE(caption, QStringLiteral("Сохраните экспортный файл"));
     QVERIFY2(shown.startsWith(message), qPrintable(shown));
     QCOMPARE(shown.isEmpty(), message.isEmpty());
+    if (!existing.isEmpty()) {
+        QFile file(existingPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), existing);
+    }
     if (written.isEmpty())
         return;
     // The file starts with the header, in Windows-1251.

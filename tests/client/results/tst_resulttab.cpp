@@ -134,6 +134,8 @@ private slots:
     void rebuild_keepsChosenBlockAndTeacher();
     void dates_limitEachOther();
     void dates_boundTheAnswersCounted();
+    void dates_followLaterAnswers_data();
+    void dates_followLaterAnswers();
     void toggleGroupView_twice();
     void group_addAndRemove();
     void group_emptyCombosDoNothing();
@@ -235,6 +237,32 @@ void TestResultTab::dates_boundTheAnswersCounted()
     window.w.end->setDate(D.addDays(3));
     window.w.begin->setDate(D.addDays(1));
     QCOMPARE(window.tab->computeResult(), ChartResult());
+}
+
+void TestResultTab::dates_followLaterAnswers_data()
+{
+    // Days from today on which the range ends before and after answers
+    // dated two days on arrive, as on a client left open overnight.
+    QTest::addColumn<int>("endBefore");
+    QTest::addColumn<int>("endAfter");
+    QTest::newRow("a range ending on the last day offered follows") << 0 << 2;
+    QTest::newRow("a range ending earlier stays") << -1 << -1;
+}
+
+void TestResultTab::dates_followLaterAnswers()
+{
+    QFETCH(int, endBefore);
+    QFETCH(int, endAfter);
+    const QDate today = QDate::currentDate();
+    TabWindow window(0);
+    window.w.begin->setDate(today.addDays(-7));
+    window.w.end->setDate(today.addDays(endBefore));
+
+    window.tab->rebuild(makeAnswers({{100, 1, 10, today.addDays(2), 5}}));
+    QCOMPARE(window.w.end->maximumDate(), today.addDays(2));
+    QCOMPARE(window.w.end->date(), today.addDays(endAfter));
+    QCOMPARE(window.w.begin->maximumDate(), today.addDays(endAfter));
+    QCOMPARE(window.tab->computeResult().authorNames.size(), endAfter == 2 ? 1 : 0);
 }
 
 void TestResultTab::toggleGroupView_twice()
