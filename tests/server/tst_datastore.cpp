@@ -1,12 +1,11 @@
 #include "datastore.h"
 #include "encoding.h"
+#include "filesizelimit.h"
 #include "tst_corefixtures.h"
 
 #include <QtTest>
 
 #ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #endif
 
@@ -49,29 +48,6 @@ QStringList damagedCopies(const QString &folder)
 {
     return QDir(folder).entryList({QStringLiteral("*.damaged-*")}, QDir::Files, QDir::Name);
 }
-
-#ifdef Q_OS_UNIX
-// Lets no file of this process grow past `bytes`, as a full disk would;
-// restores the previous limit when it goes out of scope.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limited = m_saved;
-        limited.rlim_cur = bytes;
-        m_ok = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
-    bool ok() const { return m_ok; }
-
-private:
-    rlimit m_saved{};
-    bool m_ok = false;
-};
-#endif
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "answerfixture.h"
 #include "csvtransform.h"
+#include "filesizelimit.h"
 
 #include <QtTest>
 
@@ -121,6 +122,7 @@ private slots:
     void csvRows_scaledValue();
     void export_writesWholeFile();
     void export_replacesExistingFile();
+    void export_cutFileIsReported();
     void writeRow_dropsRowsOfAnotherFieldCount();
     void writeRow_afterCloseIsDropped();
     void unclosedWriter_leavesOldFile();
@@ -237,6 +239,26 @@ void TestCsvTransform::export_replacesExistingFile()
     writeFile(fileName, QByteArray(4096, 'x'));
     QVERIFY(::exportChartResult(ChartResult(), fileName));
     QCOMPARE(readAll(fileName), CSVTransform::encodeRow(::csvRows(ChartResult()).first()));
+}
+
+void TestCsvTransform::export_cutFileIsReported()
+{
+#ifdef Q_OS_UNIX
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString fileName = dir.filePath("old.csv");
+    writeFile(fileName, "old");
+    {
+        // As a full disk: the export's one write, made as the file is
+        // closed, is cut short.
+        FileSizeLimit full(16);
+        QVERIFY(full.ok());
+        QVERIFY(!::exportChartResult(sampleResult(), fileName));
+    }
+    QCOMPARE(readAll(fileName), QByteArray("old"));
+#else
+    QSKIP("needs a per-process file size limit");
+#endif
 }
 
 void TestCsvTransform::writeRow_dropsRowsOfAnotherFieldCount()
