@@ -106,7 +106,17 @@ AnswerArchive::Outcome AnswerArchive::archive(const QDate &today)
     if (!outcome.error.isEmpty())
         return outcome;
 
-    outcome.moved = m_store.removeAnswers([this](const Answer &a) { return isArchivable(a); });
+    const std::optional<int> moved = m_store.removeAnswersWhole([this](const Answer &a) { return isArchivable(a); });
+    if (!moved) {
+        // The store keeps the answers, so the archive must not hold them
+        // too: a later run would archive them a second time.
+        QFile::remove(outcome.answersFile);
+        QFile::remove(outcome.csvFile);
+        outcome.error = tr("не удалось перезаписать файл ответов «%1»")
+                            .arg(QDir::toNativeSeparators(m_store.answersPath()));
+        return outcome;
+    }
+    outcome.moved = *moved;
     return outcome;
 }
 

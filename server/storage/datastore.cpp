@@ -186,9 +186,18 @@ bool DataStore::writeFile(const QString &path, const std::optional<QByteArray> &
         if (reason.isEmpty())
             return true;
     }
-    const QString outcome = onFailure == OnFailure::ChangeKept
-        ? tr("Изменения остаются в памяти сервера и будут записаны при следующем изменении.")
-        : tr("Присланные клиентом ответы не сохранены, и клиент не получил подтверждения.");
+    QString outcome;
+    switch (onFailure) {
+    case OnFailure::ChangeKept:
+        outcome = tr("Изменения остаются в памяти сервера и будут записаны при следующем изменении.");
+        break;
+    case OnFailure::IntakeUndone:
+        outcome = tr("Присланные клиентом ответы не сохранены, и клиент не получил подтверждения.");
+        break;
+    case OnFailure::RemovalUndone:
+        outcome = tr("Ответы остались в хранилище.");
+        break;
+    }
     warn(tr("Не удалось записать файл данных «%1»: %2. %3").arg(shown(path), reason, outcome));
     return false;
 }
@@ -283,6 +292,19 @@ int DataStore::removeAnswers(const std::function<bool(const Answer &)> &doomed)
     writeAnswers();
     emit answersWritten();
     return before - m_answers.size();
+}
+
+std::optional<int> DataStore::removeAnswersWhole(const std::function<bool(const Answer &)> &doomed)
+{
+    const AnswerStore before = m_answers;
+    forgetAnswers(doomed);
+    if (!writeAnswers(OnFailure::RemovalUndone)) {
+        changed();
+        m_answers = before;
+        return std::nullopt;
+    }
+    emit answersWritten();
+    return before.size() - m_answers.size();
 }
 
 bool DataStore::removeAnswerAt(int index)

@@ -86,6 +86,11 @@ public:
     // writes the answers file and emits answersWritten(), even when none
     // matched. Returns how many went.
     int removeAnswers(const std::function<bool(const Answer &)> &doomed);
+    // The same, kept only if the answers file takes it: when the file cannot
+    // be written the store is left as it was, warning() is emitted and
+    // std::nullopt returned. For answers that have been copied elsewhere and
+    // must not stay in both places after a restart.
+    std::optional<int> removeAnswersWhole(const std::function<bool(const Answer &)> &doomed);
     // The same for the answer at `index`; false when there is none.
     bool removeAnswerAt(int index);
     // Removes the matching answers from memory only: the answers file
@@ -131,7 +136,7 @@ private:
     bool hasAccount(int kind, int index) const;
     // What a failed write means for the change that asked for it, as the
     // warning tells the administrator.
-    enum class OnFailure { ChangeKept, IntakeUndone };
+    enum class OnFailure { ChangeKept, IntakeUndone, RemovalUndone };
     bool writeQuestions();
     bool writeAccounts();
     bool writeAnswers(OnFailure onFailure = OnFailure::ChangeKept);

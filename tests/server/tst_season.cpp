@@ -74,23 +74,28 @@ void tst_Season::archive_data()
     QTest::addColumn<QString>("taken"); // a file already in the data folder
     QTest::addColumn<QVector<int>>("moved"); // indexes into schoolAnswers(answersDay)
     QTest::addColumn<QString>("archiveFile"); // empty: none written
+    QTest::addColumn<bool>("blocked"); // a folder stands where the answers file belongs
 
     // The answers are dated 2000-01-01 and the day before; the archive is
     // made on 2000-01-02.
     const QDate answersDay(2000, 1, 1);
     QTest::newRow("season begun on the day of the answers")
         << answersDay << QString() << QVector<int> {0, 3, 4}
-        << QStringLiteral("archive/answers-2000-01-02.bin");
+        << QStringLiteral("archive/answers-2000-01-02.bin") << false;
     QTest::newRow("second archive of the day")
         << answersDay << QStringLiteral("archive/answers-2000-01-02.csv") << QVector<int> {0, 3, 4}
-        << QStringLiteral("archive/answers-2000-01-02-2.bin");
+        << QStringLiteral("archive/answers-2000-01-02-2.bin") << false;
     QTest::newRow("season begun the day after")
         << answersDay.addDays(1) << QString() << QVector<int> {0, 1, 2, 3, 4, 5}
-        << QStringLiteral("archive/answers-2000-01-02.bin");
-    QTest::newRow("no season begun") << QDate() << QString() << QVector<int>() << QString();
+        << QStringLiteral("archive/answers-2000-01-02.bin") << false;
+    QTest::newRow("no season begun") << QDate() << QString() << QVector<int>() << QString() << false;
     // The folder cannot be made: nothing may leave the store.
     QTest::newRow("archive folder taken by a file")
-        << answersDay << QStringLiteral("archive") << QVector<int>() << QString();
+        << answersDay << QStringLiteral("archive") << QVector<int>() << QString() << false;
+    // The answers would stay in the store after a restart: the archive
+    // must not keep them too.
+    QTest::newRow("answers file cannot be rewritten")
+        << answersDay << QString() << QVector<int>() << QString() << true;
 }
 
 void tst_Season::archive()
@@ -99,6 +104,7 @@ void tst_Season::archive()
     QFETCH(QString, taken);
     QFETCH(QVector<int>, moved);
     QFETCH(QString, archiveFile);
+    QFETCH(bool, blocked);
     const QDate answersDay(2000, 1, 1);
     TemporarySchool school(answersDay);
     QVERIFY(school.ok);
@@ -111,9 +117,11 @@ void tst_Season::archive()
         QVERIFY(putFile(folder.filePath(taken), "taken"));
     }
     const QByteArray answersFile = fileBytes(store.answersPath());
+    if (blocked)
+        QVERIFY(QFile::remove(store.answersPath()) && QDir().mkpath(store.answersPath()));
     QSignalSpy hints(&store, &DataStore::answersWritten);
     AnswerArchive archive(store);
-    const bool fails = taken == QLatin1String("archive");
+    const bool fails = taken == QLatin1String("archive") || blocked;
     QCOMPARE(archive.archivableCount(), fails ? 3 : moved.size());
 
     const AnswerArchive::Outcome outcome = archive.archive(QDate(2000, 1, 2));
@@ -128,8 +136,13 @@ void tst_Season::archive()
     QCOMPARE(outcome.error.isEmpty(), !fails);
     QCOMPARE(store.answers(), kept);
     if (moved.isEmpty()) {
-        QCOMPARE(fileBytes(store.answersPath()), answersFile);
         QCOMPARE(hints.count(), 0);
+        if (blocked) {
+            QCOMPARE(QDir(archive.folder()).entryList(QDir::Files), QStringList());
+            QVERIFY(QDir(store.answersPath()).removeRecursively());
+            return;
+        }
+        QCOMPARE(fileBytes(store.answersPath()), answersFile);
         if (fails)
             QCOMPARE(fileBytes(archive.folder()), QByteArray("taken"));
         else
