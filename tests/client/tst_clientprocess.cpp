@@ -154,7 +154,7 @@ void TestClientProcess::cancellingEndsWithStatusOne()
     QString window;
     QElapsedTimer waited;
     waited.start();
-    while (window.isEmpty() && waited.elapsed() < 30000) {
+    while (window.isEmpty() && client.state() == QProcess::Running && waited.elapsed() < 30000) {
         window = run(xdotool, {QStringLiteral("search"), QStringLiteral("--name"),
                                QStringLiteral("Опросник. Введите пароль")},
                      env, 10000)
@@ -162,7 +162,12 @@ void TestClientProcess::cancellingEndsWithStatusOne()
         if (window.isEmpty())
             QTest::qWait(20);
     }
-    QVERIFY2(!window.isEmpty(), "the login window did not appear");
+    // What the program printed tells why, should its window not appear.
+    const QString state = client.state() == QProcess::Running
+        ? QStringLiteral("still runs")
+        : QStringLiteral("ended with status %1").arg(client.exitCode());
+    QVERIFY2(!window.isEmpty(), qPrintable(QStringLiteral("the login window did not appear; the program %1: %2")
+                                               .arg(state, QString::fromLocal8Bit(client.readAllStandardError()))));
     run(xdotool, {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}, env, 10000);
     run(xdotool, QStringList{QStringLiteral("key")} + keys, env, 10000);
 
