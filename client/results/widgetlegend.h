@@ -12,7 +12,8 @@ namespace Ui {
 class WidgetLegend;
 }
 
-// The legend of a result tab: one row per author, top to bottom.
+// The legend of a result tab: one row per author, top to bottom, scrolled
+// when they do not all fit.
 class WidgetLegend : public QWidget
 {
     Q_OBJECT

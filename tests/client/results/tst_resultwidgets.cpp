@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QPainter>
+#include <QScrollArea>
 #include <QtTest>
 
 namespace {
@@ -80,6 +81,7 @@ private slots:
     void painter_replacesUnits();
     void legend_rowsFollowEntries();
     void legend_swatchOutlineInside();
+    void legend_scrollsWithinItsRoom();
 };
 
 void TestResultWidgets::diagram_geometry_data()
@@ -265,6 +267,27 @@ void TestResultWidgets::legend_swatchOutlineInside()
     QCOMPARE(image.pixel(right, bottom), black);
     QCOMPARE(image.pixel(1, 1), fill);
     QCOMPARE(image.pixel(right - 1, bottom - 1), fill);
+}
+
+void TestResultWidgets::legend_scrollsWithinItsRoom()
+{
+    WidgetLegend legend;
+    legend.setEntries(::legendEntries({QStringLiteral("Анна")}));
+    const QSize oneRow = legend.minimumSizeHint();
+    QStringList names;
+    for (int i = 0; i < 40; ++i)
+        names.append(QStringLiteral("Эксперт %1").arg(i));
+    legend.setEntries(::legendEntries(names));
+    // The window holding the legend need not grow with the raters.
+    QCOMPARE(legend.minimumSizeHint(), oneRow);
+
+    legend.resize(300, 200);
+    legend.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&legend));
+    UnitWidgetLegend *last = legend.rows().last();
+    QVERIFY(last->visibleRegion().isEmpty());
+    legend.findChild<QScrollArea *>()->ensureWidgetVisible(last);
+    QTRY_COMPARE(last->visibleRegion().boundingRect().height(), 25);
 }
 
 QTEST_MAIN(TestResultWidgets)
