@@ -186,6 +186,7 @@ void Client::setUpResultTabs()
         w.begin = chartWidget<QDateEdit>(tab, "de_begin", suffix);
         w.end = chartWidget<QDateEdit>(tab, "de_end", suffix);
         w.groupToggle = chartWidget<QPushButton>(tab, "pb_graph_group", suffix);
+        w.notice = chartWidget<QLabel>(tab, "l_graph_notice", suffix);
         w.legend = new WidgetLegend(legendBox);
         legendBox->layout()->addWidget(w.legend);
         w.painter = new GraphPainter(graphBox);
@@ -193,7 +194,7 @@ void Client::setUpResultTabs()
 
         // Teacher view for experts and group view are switched on later.
         setShown({w.teacherLabel, w.teacher, w.availableLabel, w.available, w.add, w.groupLabel, w.group,
-                  w.remove, w.groupToggle},
+                  w.remove, w.groupToggle, w.notice},
                  false);
         return new ResultTab(group, w, this);
     };

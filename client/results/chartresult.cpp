@@ -32,8 +32,9 @@ bool ChartResult::operator==(const ChartResult &o) const
     return questionTexts == o.questionTexts && authorNames == o.authorNames && rows == o.rows;
 }
 
-void growChartBlocks(QVector<ChartBlock> &blocks, int group, const QVector<Answer> &answers)
+QVector<ChartBlock> collectChartBlocks(int group, const QVector<Answer> &answers)
 {
+    QVector<ChartBlock> blocks;
     for (const Answer &answer : answers) {
         if (answer.group != group)
             continue;
@@ -50,6 +51,63 @@ void growChartBlocks(QVector<ChartBlock> &blocks, int group, const QVector<Answe
         if (!known)
             block->teachers.append(teacher);
     }
+    return blocks;
+}
+
+static const ChartBlock *findBlock(const QVector<ChartBlock> &blocks, qint32 id)
+{
+    const auto found = std::find_if(blocks.cbegin(), blocks.cend(), [id](const ChartBlock &b) { return b.blockId == id; });
+    return found == blocks.cend() ? nullptr : &*found;
+}
+
+static const ChartTeacher *findTeacher(const QVector<ChartTeacher> &teachers, qint32 id)
+{
+    const auto found = std::find_if(teachers.cbegin(), teachers.cend(), [id](const ChartTeacher &t) { return t.id == id; });
+    return found == teachers.cend() ? nullptr : &*found;
+}
+
+// The teacher with `id` in any of `blocks`.
+static const ChartTeacher *findTeacher(const QVector<ChartBlock> &blocks, qint32 id)
+{
+    for (const ChartBlock &block : blocks) {
+        if (const ChartTeacher *teacher = findTeacher(block.teachers, id))
+            return teacher;
+    }
+    return nullptr;
+}
+
+FollowedChoice followChoice(const QVector<ChartBlock> &before, const QVector<ChartBlock> &now,
+                            const ChartChoice &chosen)
+{
+    FollowedChoice followed;
+    const bool first = before.isEmpty();
+    const ChartBlock *block = nullptr;
+    if (first) {
+        block = now.isEmpty() ? nullptr : &now.first();
+    } else if (chosen.blockId >= 0) {
+        block = findBlock(now, chosen.blockId);
+        const ChartBlock *was = findBlock(before, chosen.blockId);
+        if (!block && was)
+            followed.goneBlock = was->name;
+    }
+    if (block) {
+        followed.choice.blockId = block->blockId;
+        if (first) {
+            followed.choice.teacherId = block->teachers.first().id;
+        } else if (findTeacher(block->teachers, chosen.teacherId)) {
+            followed.choice.teacherId = chosen.teacherId;
+        } else if (const ChartBlock *was = findBlock(before, chosen.blockId)) {
+            if (const ChartTeacher *teacher = findTeacher(was->teachers, chosen.teacherId))
+                followed.goneTeacher = teacher->name;
+        }
+    }
+    for (qint32 id : chosen.groupIds) {
+        if (findTeacher(now, id))
+            followed.choice.groupIds.append(id);
+        else if (const ChartTeacher *member = findTeacher(before, id))
+            followed.goneMembers.append(member->name);
+    }
+    return followed;
 }
 
 // The ids of the teachers whose answers the selection counts.

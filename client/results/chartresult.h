@@ -86,9 +86,41 @@ struct LegendEntry
     bool operator!=(const LegendEntry &o) const { return !(*this == o); }
 };
 
-// Adds to `blocks` the blocks and teachers of the answers about `group`
-// (0 or 1) that it does not hold yet; entries are never removed or reordered.
-void growChartBlocks(QVector<ChartBlock> &blocks, int group, const QVector<Answer> &answers);
+// The blocks of the answers about `group` (0 or 1) with the teachers they
+// are about, in the order first met, named as the answers name them: the
+// server names them afresh in every reply.
+QVector<ChartBlock> collectChartBlocks(int group, const QVector<Answer> &answers);
+
+// What a result tab has chosen, by id; -1 for nothing.
+struct ChartChoice
+{
+    qint32 blockId = -1;
+    qint32 teacherId = -1;
+    QVector<qint32> groupIds; // in the order they joined the group
+
+    bool operator==(const ChartChoice &o) const
+    {
+        return blockId == o.blockId && teacherId == o.teacherId && groupIds == o.groupIds;
+    }
+    bool operator!=(const ChartChoice &o) const { return !(*this == o); }
+};
+
+// A result tab's choice once the blocks of a newer answer list replace
+// those of the last one, and what of it is gone, by the names it had.
+struct FollowedChoice
+{
+    ChartChoice choice;
+    std::optional<QString> goneBlock;   // the chosen block: no answer is left in it
+    std::optional<QString> goneTeacher; // the chosen teacher: no answer is left in the chosen block
+    QStringList goneMembers;            // group members no answer is left about
+};
+
+// Ids stay chosen while `now` lists them, so that a renamed teacher or
+// block stays chosen under the new name; a chosen block or teacher that is
+// gone leaves nothing chosen, not some other one. A tab that listed nothing
+// before chooses the first block and its first teacher.
+FollowedChoice followChoice(const QVector<ChartBlock> &before, const QVector<ChartBlock> &now,
+                            const ChartChoice &chosen);
 
 // The table of the answers that `selection` picks from `answers`. When an
 // author answered a question more than once, the last answer in list order

@@ -22,7 +22,7 @@ qint32 currentTeacherId(const QComboBox *combo)
 
 // Refills `combo` with `teachers` (the id as item data). The teacher with
 // `currentId` becomes current; without one, the row `fallbackRow`, or the
-// last row when there are fewer.
+// last row when there are fewer; with a negative `fallbackRow`, none.
 void fillTeacherCombo(QComboBox *combo, const QVector<ChartTeacher> &teachers, qint32 currentId,
                       int fallbackRow)
 {
@@ -33,9 +33,17 @@ void fillTeacherCombo(QComboBox *combo, const QVector<ChartTeacher> &teachers, q
             current = combo->count();
         combo->addItem(teacher.name, teacher.id);
     }
-    if (current < 0 && combo->count() > 0)
-        current = qBound(0, fallbackRow, combo->count() - 1);
+    if (current < 0 && fallbackRow >= 0 && combo->count() > 0)
+        current = qMin(fallbackRow, combo->count() - 1);
     combo->setCurrentIndex(current);
+}
+
+QString quoted(const QStringList &names)
+{
+    QStringList list;
+    for (const QString &name : names)
+        list.append(QStringLiteral("«%1»").arg(name));
+    return list.join(QStringLiteral(", "));
 }
 
 } // namespace
@@ -105,22 +113,53 @@ ResultTab::~ResultTab()
 
 void ResultTab::rebuild(const QVector<Answer> &answers)
 {
-    d->answers = answers;
-    growChartBlocks(d->blocks, d->group, answers);
+    ChartChoice chosen;
+    chosen.blockId = d->block >= 0 && d->block < d->blocks.size() ? d->blocks.at(d->block).blockId : -1;
+    chosen.teacherId = currentTeacherId(d->w.teacher);
+    chosen.groupIds = d->groupIds;
+    const QVector<ChartBlock> now = collectChartBlocks(d->group, answers);
+    const FollowedChoice followed = followChoice(d->blocks, now, chosen);
 
-    // Blocks are only ever appended, so the chosen block keeps its row.
+    d->answers = answers;
+    d->blocks = now;
+    d->groupIds = followed.choice.groupIds;
+    fillCombos(followed.choice);
+    tellGone(followed);
+    offerDatesOf(answers);
+    showResult(computeResult());
+}
+
+void ResultTab::fillCombos(const ChartChoice &choice)
+{
     QComboBox *combo = d->w.blocks;
-    const int chosen = combo->currentIndex();
     {
         const QSignalBlocker blocker(combo);
         combo->clear();
         for (const ChartBlock &block : qAsConst(d->blocks))
             combo->addItem(block.name, block.blockId);
-        combo->setCurrentIndex(chosen >= 0 ? chosen : (combo->count() > 0 ? 0 : -1));
+        combo->setCurrentIndex(combo->findData(choice.blockId));
     }
-    blockChosen(combo->currentIndex());
-    offerDatesOf(answers);
-    apply();
+    d->block = combo->currentIndex();
+    fillTeacherCombo(d->w.teacher, d->chosenTeachers(), choice.teacherId, -1);
+    d->refreshGroupCombos(currentTeacherId(d->w.available), 0, currentTeacherId(d->w.group), 0);
+}
+
+// Said until the user chooses again, even if later replies take nothing.
+void ResultTab::tellGone(const FollowedChoice &followed)
+{
+    QStringList lines;
+    if (followed.goneBlock)
+        lines.append(tr("Блока «%1» больше нет в списке: ответов по нему не осталось.").arg(*followed.goneBlock));
+    if (followed.goneTeacher) {
+        lines.append(tr("«%1» больше нет в списке оцениваемых этого блока: ответов не осталось.")
+                         .arg(*followed.goneTeacher));
+    }
+    if (!followed.goneMembers.isEmpty())
+        lines.append(tr("Из группы убраны (ответов не осталось): %1.").arg(quoted(followed.goneMembers)));
+    if (lines.isEmpty() || !d->w.notice)
+        return;
+    d->w.notice->setText(lines.join(QLatin1Char('\n')));
+    d->w.notice->show();
 }
 
 // The date fields end at the day the client started, but answers may be
@@ -148,6 +187,7 @@ void ResultTab::offerDatesOf(const QVector<Answer> &answers)
 
 void ResultTab::blockChosen(int index)
 {
+    clearNotice();
     d->block = index;
     fillTeacherCombo(d->w.teacher, d->chosenTeachers(), currentTeacherId(d->w.teacher), 0);
     d->refreshGroupCombos(currentTeacherId(d->w.available), 0, currentTeacherId(d->w.group), 0);
@@ -195,7 +235,14 @@ void ResultTab::toggleGroupView()
 
 void ResultTab::apply()
 {
+    clearNotice();
     showResult(computeResult());
+}
+
+void ResultTab::clearNotice()
+{
+    if (d->w.notice)
+        d->w.notice->hide();
 }
 
 void ResultTab::showResult(const ChartResult &result)

@@ -28,6 +28,7 @@ struct ResultTabWidgets
     QDateEdit *begin = nullptr;        // de_begin
     QDateEdit *end = nullptr;          // de_end
     QPushButton *groupToggle = nullptr; // pb_graph_group
+    QLabel *notice = nullptr;          // l_graph_notice: says what left the choices
     WidgetLegend *legend = nullptr;
     GraphPainter *painter = nullptr;
 };
@@ -37,8 +38,10 @@ struct ResultTabWidgets
 // about teachers of additional education, 1 for school teachers. The window
 // forwards its slots of that tab to the methods below.
 //
-// The group is a set of teacher ids: a member stays a member across block
-// changes and new answer lists, and the group combo box shows the members
+// Blocks and teachers are those of the latest answer list, under the names
+// it gives them, and are chosen by id. The group is a set of teacher ids: a
+// member stays a member across block changes and new answer lists while
+// answers about them are left, and the group combo box shows the members
 // among the teachers of the chosen block. The constructor sets both dates
 // to today, which is also their latest allowed date; it shows or hides no
 // widget (the window decides what each account sees).
@@ -50,19 +53,21 @@ public:
     ResultTab(int group, const ResultTabWidgets &widgets, QObject *parent = nullptr);
     ~ResultTab() override;
 
-    // After every received answer list: grows the block list, refills the
-    // block combo box (the chosen block stays chosen), offers the dates of
-    // the answers and applies.
+    // After every received answer list: lists its blocks and teachers,
+    // keeps what was chosen while it is listed (the notice says what is
+    // gone), offers the dates of the answers and shows the result.
     void rebuild(const QVector<Answer> &answers);
 
-    // `index` is the block combo box's new current index. The teacher
-    // chosen before stays chosen when the new block has answers about them.
+    // `index` is the block combo box's new current index, chosen by the
+    // user. The teacher chosen before stays chosen when the new block has
+    // answers about them.
     void blockChosen(int index);
     void addToGroup();
     void removeFromGroup();
     void beginDateChanged();
     void endDateChanged();
     void toggleGroupView();
+    // Shows the result of the current choice ("Применить").
     void apply();
 
     ChartResult computeResult() const;
@@ -80,6 +85,9 @@ public:
 
 private:
     void offerDatesOf(const QVector<Answer> &answers);
+    void fillCombos(const ChartChoice &choice);
+    void tellGone(const FollowedChoice &followed);
+    void clearNotice();
     // Shows `result` in the legend and the chart.
     void showResult(const ChartResult &result);
 

@@ -6,6 +6,8 @@
 #include <cmath>
 
 Q_DECLARE_METATYPE(ChartSelection)
+Q_DECLARE_METATYPE(ChartChoice)
+Q_DECLARE_METATYPE(ChartBlock)
 
 namespace {
 
@@ -71,8 +73,9 @@ class TestChartResult : public QObject
     Q_OBJECT
 
 private slots:
-    void growChartBlocks_addsBlocksAndTeachersInFirstMetOrder();
-    void growChartBlocks_keepsWhatItHolds();
+    void collectChartBlocks_addsBlocksAndTeachersInFirstMetOrder();
+    void followChoice_data();
+    void followChoice();
     void computeChartResult_data();
     void computeChartResult();
     void computeChartResult_rowRangeSpansCountedAnswers();
@@ -83,7 +86,7 @@ private slots:
     void legendEntries_followAuthors();
 };
 
-void TestChartResult::growChartBlocks_addsBlocksAndTeachersInFirstMetOrder()
+void TestChartResult::collectChartBlocks_addsBlocksAndTeachersInFirstMetOrder()
 {
     const QVector<Answer> answers = makeAnswers({
         {100, 1, 10, D1, 3, 7},
@@ -94,33 +97,60 @@ void TestChartResult::growChartBlocks_addsBlocksAndTeachersInFirstMetOrder()
         {100, 1, 13, D1, 3, 7, 1, 5, 2},
     });
 
-    QVector<ChartBlock> group0;
-    ::growChartBlocks(group0, 0, answers);
+    const QVector<ChartBlock> group0 = ::collectChartBlocks(0, answers);
     const QVector<ChartBlock> expected0{
         {blockName(7), 7, {{teacherName(10), 10}, {teacherName(12), 12}}},
         {blockName(9), 9, {{teacherName(10), 10}}},
     };
     QCOMPARE(group0, expected0);
 
-    QVector<ChartBlock> group1;
-    ::growChartBlocks(group1, 1, answers);
+    const QVector<ChartBlock> group1 = ::collectChartBlocks(1, answers);
     const QVector<ChartBlock> expected1{{blockName(8), 8, {{teacherName(11), 11}}}};
     QCOMPARE(group1, expected1);
 }
 
-void TestChartResult::growChartBlocks_keepsWhatItHolds()
+void TestChartResult::followChoice_data()
 {
-    QVector<ChartBlock> blocks;
-    ::growChartBlocks(blocks, 0, makeAnswers({{100, 1, 10, D1, 3, 7}, {200, 1, 10, D1, 3, 9}}));
+    QTest::addColumn<QVector<ChartBlock>>("now");
+    QTest::addColumn<ChartChoice>("chosen");
+    QTest::addColumn<ChartChoice>("expected");
+    QTest::addColumn<QStringList>("gone"); // block, teacher, members; "" where nothing is gone
 
-    // A later list without the earlier answers still only adds.
-    ::growChartBlocks(blocks, 0, makeAnswers({{101, 2, 12, D2, 3, 9}, {300, 2, 10, D2, 3, 4}}));
-    const QVector<ChartBlock> expected{
-        {blockName(7), 7, {{teacherName(10), 10}}},
-        {blockName(9), 9, {{teacherName(10), 10}, {teacherName(12), 12}}},
-        {blockName(4), 4, {{teacherName(10), 10}}},
-    };
-    QCOMPARE(blocks, expected);
+    // Before: block 1 about teachers 10 and 11, block 2 about teacher 10.
+    const ChartTeacher renamed{QStringLiteral("Новое имя"), 10};
+    const ChartChoice teacher11{1, 11, {11, 10}};
+    QTest::newRow("a renamed teacher stays chosen")
+        << QVector<ChartBlock>{{blockName(1), 1, {renamed, {teacherName(11), 11}}}} << ChartChoice{1, 10, {10}}
+        << ChartChoice{1, 10, {10}} << QStringList{"", "", ""};
+    QTest::newRow("a chosen teacher without answers left goes to none")
+        << QVector<ChartBlock>{{blockName(1), 1, {{teacherName(10), 10}}}} << teacher11 << ChartChoice{1, -1, {10}}
+        << QStringList{"", teacherName(11), teacherName(11)};
+    QTest::newRow("a member with answers in another block stays")
+        << QVector<ChartBlock>{{blockName(1), 1, {{teacherName(10), 10}}}, {blockName(2), 2, {{teacherName(11), 11}}}}
+        << teacher11 << ChartChoice{1, -1, {11, 10}} << QStringList{"", teacherName(11), ""};
+    QTest::newRow("a chosen block that is gone goes to none")
+        << QVector<ChartBlock>{{blockName(2), 2, {{teacherName(10), 10}}}} << teacher11 << ChartChoice{-1, -1, {10}}
+        << QStringList{blockName(1), "", teacherName(11)};
+    QTest::newRow("nothing chosen stays so") << fixtureBlocks() << ChartChoice{} << ChartChoice{}
+                                             << QStringList{"", "", ""};
+}
+
+void TestChartResult::followChoice()
+{
+    QFETCH(QVector<ChartBlock>, now);
+    QFETCH(ChartChoice, chosen);
+    QFETCH(ChartChoice, expected);
+    QFETCH(QStringList, gone);
+    const FollowedChoice followed = ::followChoice(fixtureBlocks(), now, chosen);
+    QCOMPARE(followed.choice, expected);
+    QCOMPARE(followed.goneBlock.value_or(QString()), gone.at(0));
+    QCOMPARE(followed.goneTeacher.value_or(QString()), gone.at(1));
+    QCOMPARE(followed.goneMembers.join(QLatin1Char(',')), gone.at(2));
+
+    // A tab that listed nothing takes the first block and its first teacher.
+    const ChartChoice first = ::followChoice({}, now, chosen).choice;
+    QCOMPARE(first.blockId, now.first().blockId);
+    QCOMPARE(first.teacherId, now.first().teachers.first().id);
 }
 
 void TestChartResult::computeChartResult_data()

@@ -13,6 +13,8 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
+Q_DECLARE_METATYPE(Answer)
+
 namespace {
 
 const QDate D(2024, 3, 5);
@@ -71,6 +73,8 @@ public:
         w.end = add<QDateEdit>(layout);
         w.groupToggle = add<QPushButton>(layout);
         w.groupToggle->setText(teacherViewText);
+        w.notice = add<QLabel>(layout);
+        w.notice->hide();
         w.legend = add<WidgetLegend>(layout);
         w.painter = add<GraphPainter>(layout);
         for (QWidget *widget : groupWidgets())
@@ -131,7 +135,8 @@ private slots:
     void constructor_setsDatesToToday_data();
     void constructor_setsDatesToToday();
     void rebuild_fillsCombosAndApplies();
-    void rebuild_keepsChosenBlockAndTeacher();
+    void rebuild_followsTheLatestList_data();
+    void rebuild_followsTheLatestList();
     void dates_limitEachOther();
     void dates_boundTheAnswersCounted();
     void dates_followLaterAnswers_data();
@@ -192,26 +197,61 @@ void TestResultTab::rebuild_fillsCombosAndApplies()
     QCOMPARE(texts(schoolTab.w.teacher), teachers({20}));
 }
 
-void TestResultTab::rebuild_keepsChosenBlockAndTeacher()
+void TestResultTab::rebuild_followsTheLatestList_data()
 {
-    TabWindow window(0);
-    window.tab->rebuild(fixtureAnswers());
-    window.w.blocks->setCurrentIndex(1);
-    QCOMPARE(texts(window.w.teacher), teachers({12, 10}));
-    window.w.teacher->setCurrentIndex(1);
+    QTest::addColumn<QVector<Answer>>("latest");
+    QTest::addColumn<QStringList>("blocks");
+    QTest::addColumn<QStringList>("teachers");
+    QTest::addColumn<QString>("teacher"); // the chosen one; "" for none
+    QTest::addColumn<QString>("notice");
 
+    // Teacher 10 of block 2 is chosen.
     QVector<Answer> more = fixtureAnswers();
     more.prepend(makeAnswer({400, 1, 10, D, 3, 4}));
     more.append(makeAnswer({201, 3, 11, D, 3, 2}));
-    window.tab->rebuild(more);
-    QCOMPARE(texts(window.w.blocks), (QStringList{blockName(1), blockName(2), blockName(3), blockName(4)}));
-    QCOMPARE(window.w.blocks->currentIndex(), 1);
-    QCOMPARE(texts(window.w.teacher), teachers({12, 10, 11}));
-    QCOMPARE(window.w.teacher->currentText(), teacherName(10));
+    for (Answer &answer : more) {
+        if (answer.subjectId == 10)
+            answer.subjectName = QStringLiteral("Педагог 10 после переименования");
+    }
+    QTest::newRow("renamed, and more blocks and teachers")
+        << more << QStringList{blockName(4), blockName(1), blockName(2), blockName(3)}
+        << QStringList{teacherName(12), more.first().subjectName, teacherName(11)} << more.first().subjectName
+        << QString();
+    QVector<Answer> teacherGone = fixtureAnswers();
+    teacherGone.removeAt(4);
+    QTest::newRow("the chosen teacher without answers left")
+        << teacherGone << QStringList{blockName(1), blockName(2), blockName(3)} << teachers({12}) << QString()
+        << QStringLiteral("«%1» больше нет в списке оцениваемых этого блока: ответов не осталось.").arg(teacherName(10));
+    QVector<Answer> blockGone = fixtureAnswers();
+    blockGone.remove(3, 2);
+    QTest::newRow("the chosen block without answers left")
+        << blockGone << QStringList{blockName(1), blockName(3)} << QStringList() << QString()
+        << QStringLiteral("Блока «%1» больше нет в списке: ответов по нему не осталось.").arg(blockName(2));
+}
 
-    const QVector<ChartBlock> blocks = window.tab->chartBlocks();
-    QCOMPARE(blocks.size(), 4);
-    QCOMPARE(blocks.at(3), (ChartBlock{blockName(4), 4, {{teacherName(10), 10}}}));
+void TestResultTab::rebuild_followsTheLatestList()
+{
+    QFETCH(QVector<Answer>, latest);
+    QFETCH(QStringList, blocks);
+    QFETCH(QStringList, teachers);
+    QFETCH(QString, teacher);
+    QFETCH(QString, notice);
+    TabWindow window(0);
+    window.countEverything();
+    window.tab->rebuild(fixtureAnswers());
+    window.w.blocks->setCurrentIndex(1);
+    window.w.teacher->setCurrentIndex(1);
+    window.tab->apply();
+    QCOMPARE(window.legendNames(), QStringList{authorName(2)});
+
+    window.tab->rebuild(latest);
+    QCOMPARE(texts(window.w.blocks), blocks);
+    QCOMPARE(window.w.teacher->currentText(), teacher);
+    QCOMPARE(texts(window.w.teacher), teachers);
+    QCOMPARE(window.w.notice->isHidden(), notice.isEmpty());
+    QCOMPARE(window.w.notice->text(), notice);
+    // Nothing is shown for a choice that is gone.
+    QCOMPARE(window.legendNames(), teacher.isEmpty() ? QStringList() : QStringList{authorName(2)});
 }
 
 void TestResultTab::dates_limitEachOther()
