@@ -10,17 +10,20 @@
 #include "graphpainter.h"
 #include "messageassembler.h"
 #include "passwordwindow.h"
+#include "questionchanges.h"
 #include "questtestunit.h"
 #include "resulttab.h"
 #include "setshown.h"
 #include "widgetlegend.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPixmap>
@@ -119,7 +122,7 @@ Client::Client(const QHostAddress &server, quint16 port, QWidget *parent)
 
     // Controls for experts only, shown once the server says who is logged in.
     setShown({ui->label_12, ui->label_9, ui->cb_list_teachere, ui->label_10, ui->cb_type_user,
-              ui->pb_update_expert},
+              ui->pb_update_expert, ui->l_block_notice},
              false);
     ui->pb_send->setEnabled(false);
     ui->w_for_units->layout()->setAlignment(Qt::AlignTop);
@@ -275,7 +278,6 @@ void Client::sl_readyReadEnd(const QByteArray &message)
         return;
     }
     const ClientData before = m_data;
-    const std::optional<AnswerBatch> typed = typedAnswers();
 
     // The block choice depends on the blocks and the teachers; it and the
     // question cards are rebuilt once, after both lists are replaced.
@@ -309,12 +311,9 @@ void Client::sl_readyReadEnd(const QByteArray &message)
         show();
     }
     // The block chosen before stays chosen while it is still open, and
-    // keeps the values typed into its questions.
-    if (choicesChanged) {
+    // its cards stay while its questions do.
+    if (choicesChanged)
         showOfferedBlocks(ui->cb_list_block->currentData());
-        if (typed)
-            keepTypedValues(*typed);
-    }
     if (request && request->submission)
         confirmSubmission(*request, before);
 }
@@ -364,6 +363,8 @@ void Client::confirmSubmission(const AwaitedReply &request, const ClientData &be
 {
     if (replyShowsSubmission(*request.submission, before, m_data)) {
         ui->pb_send->setStyleSheet(QString::fromLatin1(SentStyle));
+        // The answers to the changed questions have been given.
+        ui->l_block_notice->hide();
         QMessageBox::information(dialogParent(), tr(MessageTitle), clientText(ClientText::AnswersAccepted));
     } else if (!request.late) {
         QMessageBox::warning(dialogParent(), tr(MessageTitle),
@@ -449,10 +450,62 @@ std::optional<qint32> Client::chosenSubject() const
     return m_data.subjectId(ui->cb_type_user->currentIndex(), ui->cb_list_teachere->currentIndex());
 }
 
-void Client::clearQuestionUnits()
+void Client::buildQuestionUnits(const QVector<Question> &questions)
 {
     qDeleteAll(m_questionUnits);
     m_questionUnits.clear();
+    for (int position = 0; position < questions.size(); ++position) {
+        auto *unit = new QuestTestUnit(ui->w_for_units);
+        unit->setQuestion(questions.at(position), position);
+        ui->w_for_units->layout()->addWidget(unit);
+        m_questionUnits.append(unit);
+    }
+}
+
+void Client::followChangedQuestions(const QuestionBlock &block)
+{
+    QVector<Question> shown;
+    for (const QuestTestUnit *unit : qAsConst(m_questionUnits))
+        shown.append(unit->answer());
+    const QuestionChanges changes = questionChanges(shown, block.questions);
+    if (changes.isEmpty())
+        return;
+
+    // The cards of the questions asked as before stay, with what is being
+    // typed into them; the others are made anew.
+    QHash<qint32, QuestTestUnit *> kept;
+    QVector<QuestTestUnit *> dropped;
+    qint32 focused = -1;
+    for (QuestTestUnit *unit : qAsConst(m_questionUnits)) {
+        const qint32 id = unit->answer().id;
+        if (changes.kept.contains(id)) {
+            kept.insert(id, unit);
+            continue;
+        }
+        dropped.append(unit);
+        if (unit->isAncestorOf(QApplication::focusWidget()))
+            focused = id;
+    }
+    m_questionUnits.clear();
+    for (int position = 0; position < block.questions.size(); ++position) {
+        const Question &question = block.questions.at(position);
+        QuestTestUnit *unit = kept.value(question.id);
+        if (unit) {
+            unit->setPosition(position);
+        } else {
+            unit = new QuestTestUnit(ui->w_for_units);
+            unit->setQuestion(question, position);
+        }
+        ui->verticalLayout_units->insertWidget(position, unit);
+        m_questionUnits.append(unit);
+        // Keys meant for a changed question go to its new card, not to
+        // whatever would take the focus next.
+        if (question.id == focused)
+            unit->setFocus();
+    }
+    qDeleteAll(dropped);
+    ui->l_block_notice->setText(changes.notice(block.name));
+    ui->l_block_notice->show();
 }
 
 QWidget *Client::dialogParent()
@@ -490,18 +543,6 @@ std::optional<AnswerBatch> Client::typedAnswers() const
     for (const QuestTestUnit *unit : m_questionUnits)
         answered.append(unit->answer());
     return buildAnswerBatch(*subject, block->id, answered);
-}
-
-void Client::keepTypedValues(const AnswerBatch &typed)
-{
-    const auto block = chosenBlock();
-    const auto subject = chosenSubject();
-    if (!block || !subject)
-        return;
-    for (QuestTestUnit *unit : qAsConst(m_questionUnits)) {
-        if (const auto value = typedValue(typed, *subject, block->id, unit->answer().id))
-            unit->setValue(*value);
-    }
 }
 
 bool Client::sendToServer(const QByteArray &message)
@@ -542,8 +583,6 @@ void Client::on_cb_list_teachere_currentIndexChanged(int)
 
 void Client::on_cb_list_block_currentIndexChanged(int)
 {
-    clearQuestionUnits();
-
     // A long block name does not fit the combo box; show it in full.
     const QString name = ui->cb_list_block->currentText();
     const bool longName = name.size() > 25;
@@ -552,14 +591,17 @@ void Client::on_cb_list_block_currentIndexChanged(int)
 
     updateSendButtons();
     const auto block = chosenBlock();
-    if (!block)
+    const auto subject = chosenSubject();
+    // Cards of the same block about the same subject keep what the rater
+    // is typing; they change only with the block's questions.
+    if (block && subject && m_cardsBlockId == block->id && m_cardsSubject == *subject) {
+        followChangedQuestions(*block);
         return;
-    for (int position = 0; position < block->questions.size(); ++position) {
-        auto *unit = new QuestTestUnit(ui->w_for_units);
-        unit->setQuestion(block->questions.at(position), position);
-        ui->w_for_units->layout()->addWidget(unit);
-        m_questionUnits.append(unit);
     }
+    ui->l_block_notice->hide();
+    buildQuestionUnits(block ? block->questions : QVector<Question>());
+    m_cardsBlockId = block ? std::optional<qint32>(block->id) : std::nullopt;
+    m_cardsSubject = subject.value_or(-1);
 }
 
 void Client::exportResult(ResultTab *tab)

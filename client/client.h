@@ -109,7 +109,12 @@ private:
     void showOfferedBlocks(const QVariant &chosenId);
     std::optional<QuestionBlock> chosenBlock() const;
     std::optional<qint32> chosenSubject() const;
-    void clearQuestionUnits();
+    // Replaces the question cards with one card per question.
+    void buildQuestionUnits(const QVector<Question> &questions);
+    // The cards show `block` already, about the same subject: they stay as
+    // they are while its questions do. When they changed, the cards of the
+    // changed questions are made anew and the rater is told which changed.
+    void followChangedQuestions(const QuestionBlock &block);
     QWidget *dialogParent();
     // Writes one whole message; false (after telling the user) when the
     // connection is not open.
@@ -126,7 +131,6 @@ private:
     void updateSendButtons();
     // The values of the question cards, as the batch they would be sent in.
     std::optional<AnswerBatch> typedAnswers() const;
-    void keepTypedValues(const AnswerBatch &typed);
     void exportResult(ResultTab *tab);
 
     const QScopedPointer<Ui::ClientClass> ui;
@@ -136,6 +140,9 @@ private:
     ResultTab *m_resultTab2 = nullptr;
     AnswerHistoryView *m_historyView = nullptr;
     QVector<QuestTestUnit *> m_questionUnits;
+    // The block and the subject that the question cards are about.
+    std::optional<qint32> m_cardsBlockId;
+    qint32 m_cardsSubject = -1;
     ClientData m_data;
     MessageAssembler *m_assembler = nullptr;
     QTimer *m_hideTimer = nullptr;

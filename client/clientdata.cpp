@@ -122,17 +122,6 @@ bool replyShowsSubmission(const AnswerBatch &sent, const ClientData &before, con
     return endsWithItems(reply.answers, sent.items, -1);
 }
 
-std::optional<qint32> typedValue(const AnswerBatch &typed, qint32 subject, qint32 blockId, qint32 questionId)
-{
-    if (typed.subject != subject)
-        return std::nullopt;
-    for (const AnswerItem &item : typed.items) {
-        if (item.blockId == blockId && item.questionId == questionId)
-            return item.value;
-    }
-    return std::nullopt;
-}
-
 int chartTabToRemove(int group)
 {
     return group == 0 ? 3 : 2;

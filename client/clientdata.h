@@ -61,10 +61,6 @@ AnswerBatch buildAnswerBatch(qint32 subjectId, qint32 blockId, const QVector<Que
 // is taken for one. A batch without items shows nothing either.
 bool replyShowsSubmission(const AnswerBatch &sent, const ClientData &before, const ClientData &reply);
 
-// The value that `typed` holds for question `questionId` of block `blockId`
-// about `subject`; nothing when `typed` is about another block or subject.
-std::optional<qint32> typedValue(const AnswerBatch &typed, qint32 subject, qint32 blockId, qint32 questionId);
-
 // The index of the chart tab that has nothing to show when every block or
 // answer is of `group`: the school teachers' tab (3) for group 0, the other
 // one (2) for any other group.

@@ -22,6 +22,8 @@ public:
 
     // Shows `question` as the question at `position` (0 for the first).
     void setQuestion(const Question &question, int position);
+    // Numbers the card as the question at `position`, keeping its answer.
+    void setPosition(int position);
     // The question shown, with the chosen value in its `reserved` field.
     Question answer() const;
     // Chooses `value`, held to the question's range.

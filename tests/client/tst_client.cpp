@@ -943,17 +943,29 @@ void TestClient::expertWithoutTeacherOfTheKind()
 void TestClient::questionCardsBuiltOncePerReply_data()
 {
     QTest::addColumn<bool>("expert");
-    QTest::addColumn<int>("cards");
+    QTest::addColumn<bool>("changeBlock");
+    QTest::addColumn<int>("created");
+    QTest::addColumn<QVector<int>>("values");
+    QTest::addColumn<QString>("notice");
     // A teacher gets the questions of "Кружки", an expert those of the only
-    // block still open for Иванова.
-    QTest::newRow("teacher") << false << 2;
-    QTest::newRow("expert") << true << 1;
+    // block still open for Иванова. "1" is typed into the last card before
+    // the second reply, "0" after it.
+    QTest::newRow("teacher: the same questions keep the cards") << false << false << 2 << QVector<int>{5, 10}
+                                                               << QString();
+    QTest::newRow("expert: the same questions keep the cards") << true << false << 1 << QVector<int>{1} << QString();
+    QTest::newRow("teacher: changed questions get new cards and are named")
+        << false << true << 4 << QVector<int>{1, 10, 0}
+        << QStringLiteral("Вопросы блока «Кружки» изменились на сервере:\n— изменён вопрос 1;\n— добавлен вопрос 3.\n"
+                          "Проверьте ответы.");
 }
 
 void TestClient::questionCardsBuiltOncePerReply()
 {
     QFETCH(bool, expert);
-    QFETCH(int, cards);
+    QFETCH(bool, changeBlock);
+    QFETCH(int, created);
+    QFETCH(QVector<int>, values);
+    QFETCH(QString, notice);
     School school;
     Session s;
     s.start();
@@ -964,20 +976,33 @@ void TestClient::questionCardsBuiltOncePerReply()
     ChildCounter counter(child<QWidget>(s.client.get(), "w_for_units"));
     s.server.sendDataReply(school.allBlocks, school.answers, teachers);
     QTRY_VERIFY(s.client->isVisible());
-    QCOMPARE(questionUnits(*s.client).size(), cards);
+    const int cards = questionUnits(*s.client).size();
     QCOMPARE(counter.created, cards);
     for (QuestTestUnit *unit : questionUnits(*s.client))
         unit->setValue(unit->answer().maxValue);
-    const QVector<int> typed = typedValues(*s.client);
+    s.client->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s.client.get()));
+    auto *typing = child<QSpinBox>(questionUnits(*s.client).last(), "sb_type1");
+    typing->setFocus();
+    typing->selectAll();
+    QTest::keyClicks(typing, QStringLiteral("1"));
 
-    // The next reply rebuilds them once more; the values chosen in the
-    // block still chosen stay.
+    // The next reply rebuilds no card of the block still chosen, unless
+    // its questions changed.
+    QVector<QuestionBlock> blocks = school.allBlocks;
+    if (changeBlock) {
+        blocks[0].questions[0].text = QStringLiteral("Занятия начинаются и заканчиваются вовремя?");
+        blocks[0].questions.append(makeQuestion(6, QStringLiteral("Есть ли выставки работ?"), 0, 1));
+    }
     QSignalSpy handled(s.client->findChild<MessageAssembler *>(), &MessageAssembler::messageReady);
-    s.server.sendDataReply(school.allBlocks, school.answers, teachers);
+    s.server.sendDataReply(blocks, school.answers, teachers);
     QVERIFY(handled.wait());
-    QCOMPARE(counter.created, 2 * cards);
-    QCOMPARE(questionUnits(*s.client).size(), cards);
-    QCOMPARE(typedValues(*s.client), typed);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("0"));
+    QCOMPARE(counter.created, created);
+    QCOMPARE(typedValues(*s.client), values);
+    auto *told = child<QLabel>(s.client.get(), "l_block_notice");
+    QCOMPARE(told->isHidden(), notice.isEmpty());
+    QCOMPARE(told->text(), notice);
 }
 
 void TestClient::emptyBlockListDisablesSending()

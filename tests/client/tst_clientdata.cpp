@@ -1,10 +1,12 @@
 #include "clientdata.h"
+#include "questionchanges.h"
 #include "recordbuilders.h"
 
 #include <QTest>
 
 Q_DECLARE_METATYPE(Answer)
 Q_DECLARE_METATYPE(AnswerBatch)
+Q_DECLARE_METATYPE(Question)
 
 namespace {
 
@@ -70,8 +72,8 @@ private slots:
     void answerBatchCarriesChosenValues();
     void replyShowsSubmission_data();
     void replyShowsSubmission();
-    void typedValue_data();
-    void typedValue();
+    void questionChanges_data();
+    void questionChanges();
     void chartTabToRemove();
 };
 
@@ -285,27 +287,46 @@ void TestClientData::replyShowsSubmission()
     QCOMPARE(::replyShowsSubmission(sent, previous, replied), shows);
 }
 
-void TestClientData::typedValue_data()
+void TestClientData::questionChanges_data()
 {
-    QTest::addColumn<qint32>("subject");
-    QTest::addColumn<qint32>("blockId");
-    QTest::addColumn<qint32>("questionId");
-    QTest::addColumn<int>("value"); // -100: none
+    QTest::addColumn<QVector<Question>>("newer");
+    QTest::addColumn<QVector<int>>("changed");
+    QTest::addColumn<QVector<int>>("added");
+    QTest::addColumn<QStringList>("removed");
+    QTest::addColumn<bool>("reordered");
 
-    QTest::newRow("same teacher, block and question") << 10 << 3 << 31 << -2;
-    QTest::newRow("another question") << 10 << 3 << 32 << -100;
-    QTest::newRow("another block") << 10 << 4 << 31 << -100;
-    QTest::newRow("another teacher") << 12 << 3 << 31 << -100;
+    // Shown: questions 1, 2 and 3, each ranging 1 to 5.
+    const Question q1 = makeQuestion(1, QStringLiteral("Один"), 1, 5);
+    const Question q2 = makeQuestion(2, QStringLiteral("Два"), 1, 5);
+    const Question q3 = makeQuestion(3, QStringLiteral("Три"), 1, 5);
+    QTest::newRow("as before") << QVector<Question>{q1, q2, q3} << QVector<int>{} << QVector<int>{} << QStringList()
+                               << false;
+    QTest::newRow("a text and a range changed")
+        << QVector<Question>{q1, makeQuestion(2, QStringLiteral("Два?"), 1, 5), makeQuestion(3, q3.text, 0, 5)}
+        << QVector<int>{1, 2} << QVector<int>{} << QStringList() << false;
+    QTest::newRow("one removed, one added before the rest")
+        << QVector<Question>{makeQuestion(4, QStringLiteral("Четыре"), 1, 5), q1, q3} << QVector<int>{}
+        << QVector<int>{0} << QStringList{q2.text} << false;
+    QTest::newRow("two swapped") << QVector<Question>{q1, q3, q2} << QVector<int>{} << QVector<int>{} << QStringList()
+                                 << true;
 }
 
-void TestClientData::typedValue()
+void TestClientData::questionChanges()
 {
-    QFETCH(qint32, subject);
-    QFETCH(qint32, blockId);
-    QFETCH(qint32, questionId);
-    QFETCH(int, value);
-    const AnswerBatch typed = batchOf(10, {AnswerItem{30, 3, 4}, AnswerItem{31, 3, -2}});
-    QCOMPARE(::typedValue(typed, subject, blockId, questionId).value_or(-100), value);
+    QFETCH(QVector<Question>, newer);
+    QFETCH(QVector<int>, changed);
+    QFETCH(QVector<int>, added);
+    QFETCH(QStringList, removed);
+    QFETCH(bool, reordered);
+    QVector<Question> shown = {makeQuestion(1, QStringLiteral("Один"), 1, 5), makeQuestion(2, QStringLiteral("Два"), 1, 5),
+                               makeQuestion(3, QStringLiteral("Три"), 1, 5)};
+    shown[0].reserved = 4; // the answer typed does not count
+    const QuestionChanges changes = ::questionChanges(shown, newer);
+    QCOMPARE(changes.changed, changed);
+    QCOMPARE(changes.added, added);
+    QCOMPARE(changes.removed, removed);
+    QCOMPARE(changes.reordered, reordered);
+    QCOMPARE(changes.kept.size() + changed.size() + added.size(), newer.size());
 }
 
 void TestClientData::chartTabToRemove()
