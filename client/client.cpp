@@ -475,7 +475,7 @@ void Client::followChangedQuestions(const QuestionBlock &block)
     // typed into them; the others are made anew.
     QHash<qint32, QuestTestUnit *> kept;
     QVector<QuestTestUnit *> dropped;
-    qint32 focused = -1;
+    std::optional<qint32> focused;
     for (QuestTestUnit *unit : qAsConst(m_questionUnits)) {
         const qint32 id = unit->answer().id;
         if (changes.kept.contains(id)) {
@@ -492,16 +492,23 @@ void Client::followChangedQuestions(const QuestionBlock &block)
         QuestTestUnit *unit = kept.value(question.id);
         if (unit) {
             unit->setPosition(position);
+            ui->verticalLayout_units->removeWidget(unit);
         } else {
             unit = new QuestTestUnit(ui->w_for_units);
             unit->setQuestion(question, position);
         }
         ui->verticalLayout_units->insertWidget(position, unit);
         m_questionUnits.append(unit);
-        // Keys meant for a changed question go to its new card, not to
-        // whatever would take the focus next.
-        if (question.id == focused)
-            unit->setFocus();
+    }
+    // Keys meant for a card made anew go to the new card of its question,
+    // or the first card, rather than to a button that would take the focus.
+    if (focused && !m_questionUnits.isEmpty()) {
+        QuestTestUnit *target = m_questionUnits.first();
+        for (QuestTestUnit *unit : qAsConst(m_questionUnits)) {
+            if (unit->answer().id == *focused)
+                target = unit;
+        }
+        target->setFocus();
     }
     qDeleteAll(dropped);
     ui->l_block_notice->setText(changes.notice(block.name));

@@ -38,14 +38,6 @@ void fillTeacherCombo(QComboBox *combo, const QVector<ChartTeacher> &teachers, q
     combo->setCurrentIndex(current);
 }
 
-QString quoted(const QStringList &names)
-{
-    QStringList list;
-    for (const QString &name : names)
-        list.append(QStringLiteral("«%1»").arg(name));
-    return list.join(QStringLiteral(", "));
-}
-
 } // namespace
 
 class ResultTab::Private
@@ -154,8 +146,8 @@ void ResultTab::tellGone(const FollowedChoice &followed)
         lines.append(tr("«%1» больше нет в списке оцениваемых этого блока: ответов не осталось.")
                          .arg(*followed.goneTeacher));
     }
-    if (!followed.goneMembers.isEmpty())
-        lines.append(tr("Из группы убраны (ответов не осталось): %1.").arg(quoted(followed.goneMembers)));
+    for (const QString &member : followed.goneMembers)
+        lines.append(tr("«%1» больше нет в группе: ответов не осталось.").arg(member));
     if (lines.isEmpty() || !d->w.notice)
         return;
     d->w.notice->setText(lines.join(QLatin1Char('\n')));

@@ -13,8 +13,6 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-Q_DECLARE_METATYPE(Answer)
-
 namespace {
 
 const QDate D(2024, 3, 5);
@@ -74,10 +72,9 @@ public:
         w.groupToggle = add<QPushButton>(layout);
         w.groupToggle->setText(teacherViewText);
         w.notice = add<QLabel>(layout);
-        w.notice->hide();
         w.legend = add<WidgetLegend>(layout);
         w.painter = add<GraphPainter>(layout);
-        for (QWidget *widget : groupWidgets())
+        for (QWidget *widget : groupWidgets() + QVector<QWidget *>{w.notice})
             widget->hide();
 
         tab = new ResultTab(group, w, this);
@@ -135,8 +132,7 @@ private slots:
     void constructor_setsDatesToToday_data();
     void constructor_setsDatesToToday();
     void rebuild_fillsCombosAndApplies();
-    void rebuild_followsTheLatestList_data();
-    void rebuild_followsTheLatestList();
+    void rebuild_keepsChosenBlockAndTeacher();
     void dates_limitEachOther();
     void dates_boundTheAnswersCounted();
     void dates_followLaterAnswers_data();
@@ -197,61 +193,35 @@ void TestResultTab::rebuild_fillsCombosAndApplies()
     QCOMPARE(texts(schoolTab.w.teacher), teachers({20}));
 }
 
-void TestResultTab::rebuild_followsTheLatestList_data()
+void TestResultTab::rebuild_keepsChosenBlockAndTeacher()
 {
-    QTest::addColumn<QVector<Answer>>("latest");
-    QTest::addColumn<QStringList>("blocks");
-    QTest::addColumn<QStringList>("teachers");
-    QTest::addColumn<QString>("teacher"); // the chosen one; "" for none
-    QTest::addColumn<QString>("notice");
+    TabWindow window(0);
+    window.tab->rebuild(fixtureAnswers());
+    window.w.blocks->setCurrentIndex(1);
+    QCOMPARE(texts(window.w.teacher), teachers({12, 10}));
+    window.w.teacher->setCurrentIndex(1);
 
-    // Teacher 10 of block 2 is chosen.
+    // The latest list names the chosen teacher anew.
     QVector<Answer> more = fixtureAnswers();
     more.prepend(makeAnswer({400, 1, 10, D, 3, 4}));
     more.append(makeAnswer({201, 3, 11, D, 3, 2}));
-    for (Answer &answer : more) {
-        if (answer.subjectId == 10)
-            answer.subjectName = QStringLiteral("Педагог 10 после переименования");
-    }
-    QTest::newRow("renamed, and more blocks and teachers")
-        << more << QStringList{blockName(4), blockName(1), blockName(2), blockName(3)}
-        << QStringList{teacherName(12), more.first().subjectName, teacherName(11)} << more.first().subjectName
-        << QString();
-    QVector<Answer> teacherGone = fixtureAnswers();
-    teacherGone.removeAt(4);
-    QTest::newRow("the chosen teacher without answers left")
-        << teacherGone << QStringList{blockName(1), blockName(2), blockName(3)} << teachers({12}) << QString()
-        << QStringLiteral("«%1» больше нет в списке оцениваемых этого блока: ответов не осталось.").arg(teacherName(10));
-    QVector<Answer> blockGone = fixtureAnswers();
-    blockGone.remove(3, 2);
-    QTest::newRow("the chosen block without answers left")
-        << blockGone << QStringList{blockName(1), blockName(3)} << QStringList() << QString()
-        << QStringLiteral("Блока «%1» больше нет в списке: ответов по нему не осталось.").arg(blockName(2));
-}
+    const QString renamed = QStringLiteral("Педагог 10 после переименования");
+    for (Answer &answer : more)
+        answer.subjectName = answer.subjectId == 10 ? renamed : answer.subjectName;
+    window.tab->rebuild(more);
+    QCOMPARE(texts(window.w.blocks), (QStringList{blockName(4), blockName(1), blockName(2), blockName(3)}));
+    QCOMPARE(window.w.blocks->currentText(), blockName(2));
+    QCOMPARE(texts(window.w.teacher), (QStringList{teacherName(12), renamed, teacherName(11)}));
+    QCOMPARE(window.w.teacher->currentText(), renamed);
+    QVERIFY(window.w.notice->isHidden());
 
-void TestResultTab::rebuild_followsTheLatestList()
-{
-    QFETCH(QVector<Answer>, latest);
-    QFETCH(QStringList, blocks);
-    QFETCH(QStringList, teachers);
-    QFETCH(QString, teacher);
-    QFETCH(QString, notice);
-    TabWindow window(0);
-    window.countEverything();
-    window.tab->rebuild(fixtureAnswers());
-    window.w.blocks->setCurrentIndex(1);
-    window.w.teacher->setCurrentIndex(1);
-    window.tab->apply();
-    QCOMPARE(window.legendNames(), QStringList{authorName(2)});
-
-    window.tab->rebuild(latest);
-    QCOMPARE(texts(window.w.blocks), blocks);
-    QCOMPARE(window.w.teacher->currentText(), teacher);
-    QCOMPARE(texts(window.w.teacher), teachers);
-    QCOMPARE(window.w.notice->isHidden(), notice.isEmpty());
-    QCOMPARE(window.w.notice->text(), notice);
-    // Nothing is shown for a choice that is gone.
-    QCOMPARE(window.legendNames(), teacher.isEmpty() ? QStringList() : QStringList{authorName(2)});
+    // Without answers about them left in the block, nobody is chosen.
+    more.removeAt(5);
+    window.tab->rebuild(more);
+    QCOMPARE(window.w.teacher->currentIndex(), -1);
+    QCOMPARE(window.w.notice->text(),
+             QStringLiteral("«%1» больше нет в списке оцениваемых этого блока: ответов не осталось.").arg(renamed));
+    QVERIFY(!window.w.notice->isHidden());
 }
 
 void TestResultTab::dates_limitEachOther()
