@@ -81,25 +81,19 @@ FollowedChoice followChoice(const QVector<ChartBlock> &before, const QVector<Cha
 {
     FollowedChoice followed;
     const bool first = before.isEmpty();
-    const ChartBlock *block = nullptr;
-    if (first) {
-        block = now.isEmpty() ? nullptr : &now.first();
-    } else if (chosen.blockId >= 0) {
-        block = findBlock(now, chosen.blockId);
-        const ChartBlock *was = findBlock(before, chosen.blockId);
-        if (!block && was)
-            followed.goneBlock = was->name;
-    }
+    const ChartBlock *was = findBlock(before, chosen.blockId);
+    const ChartBlock *block = !first ? findBlock(now, chosen.blockId) : now.isEmpty() ? nullptr : &now.first();
+    if (was && !block)
+        followed.goneBlock = was->name;
     if (block) {
         followed.choice.blockId = block->blockId;
-        if (first) {
+        const ChartTeacher *teacher = was ? findTeacher(was->teachers, chosen.teacherId) : nullptr;
+        if (first)
             followed.choice.teacherId = block->teachers.first().id;
-        } else if (findTeacher(block->teachers, chosen.teacherId)) {
+        else if (findTeacher(block->teachers, chosen.teacherId))
             followed.choice.teacherId = chosen.teacherId;
-        } else if (const ChartBlock *was = findBlock(before, chosen.blockId)) {
-            if (const ChartTeacher *teacher = findTeacher(was->teachers, chosen.teacherId))
-                followed.goneTeacher = teacher->name;
-        }
+        else if (teacher)
+            followed.goneTeacher = teacher->name;
     }
     for (qint32 id : chosen.groupIds) {
         if (findTeacher(now, id))
