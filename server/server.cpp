@@ -109,6 +109,7 @@ Server::Server(const QString &folder, quint16 port, QWidget *parent)
     connect(&m_store, &DataStore::warning, this, &Server::sl_showWarning);
     connect(&m_store, &DataStore::answersWritten, this, &Server::sl_answersWritten);
     connect(m_connections.loginLimiter(), &LoginLimiter::blocked, this, &Server::sl_loginsBlocked);
+    connect(&m_connections, &ConnectionServer::warning, this, &Server::sl_showWarning);
     m_store.load();
 
     if (!m_store.isFolderUsable()) {

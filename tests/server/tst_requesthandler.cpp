@@ -7,6 +7,7 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(AnswerItem)
+Q_DECLARE_METATYPE(QVector<AnswerItem>)
 
 using namespace fixtures;
 
@@ -91,7 +92,9 @@ private slots:
     void answerTextsOnlyOnSentCopy();
     void answerWithoutQuestionLeftOut();
     void answerWithoutAuthorKeepsName();
-    void answerWithoutSubjectLeavesStore();
+    void answerWithoutSubjectKept();
+    void staleBatchRefused_data();
+    void staleBatchRefused();
     void teacherProgress();
 
     void selfRatingStoredForTeacher_data();
@@ -428,28 +431,23 @@ void tst_RequestHandler::answerWithoutAuthorKeepsName()
     QCOMPARE(sent.first().subjectName, QStringLiteral("Иванова"));
 }
 
-void tst_RequestHandler::answerWithoutSubjectLeavesStore()
+void tst_RequestHandler::answerWithoutSubjectKept()
 {
+    const Answer aboutNoAccount = makeAnswer(GoalQuestion, LessonBlock, Expert, 77, QDate(2024, 9, 2));
     const Answer kept = makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2));
     const Answer byParent = makeAnswer(PlanQuestion, ClassBlock, Parent, -1, QDate(2024, 9, 3), 0, 1);
-    QVERIFY(m_store->appendAnswers({makeAnswer(GoalQuestion, LessonBlock, Expert, 77, QDate(2024, 9, 2)), kept,
-                                    byParent}));
-    QSignalSpy written(m_store.data(), &DataStore::answersWritten);
-
-    // A teacher's reply chooses only self-ratings and removes nothing.
-    ClientEntry teacher;
-    m_handler->handle(teacher, loginRequest(QStringLiteral("Иванова"), "p1"));
-    QCOMPARE(m_store->answers().size(), 3);
+    QVERIFY(m_store->appendAnswers({aboutNoAccount, kept, byParent}));
+    const AnswerStore stored = m_store->answers();
 
     ClientEntry entry;
     const QVector<Answer> sent = answersIn(m_handler->handle(entry, loginRequest(QStringLiteral("Смирнов"), "p2")));
     QCOMPARE(sent.size(), 1);
     QCOMPARE(sent.first().subjectId, qint32(TeacherDo));
-    // A parent's answer names no subject: it is not sent, but stays stored.
-    QCOMPARE(m_store->answers(), (AnswerStore{kept, byParent}));
-    // The file learns of it with its next write.
-    QCOMPARE(written.count(), 0);
-    QCOMPARE(decodeAnswerList(fileBytes(m_store->answersPath())).value().size(), 3);
+    // Neither is sent, and both stay: the account may come back with the
+    // accounts file, and only the administrator removes answers.
+    QCOMPARE(m_store->answers(), stored);
+    m_handler->handle(entry, submission(TeacherDo, {{GoalQuestion, LessonBlock, 1}}));
+    QCOMPARE(decodeAnswerList(fileBytes(m_store->answersPath())).value().mid(0, 3), stored);
 }
 
 void tst_RequestHandler::teacherProgress()
@@ -549,7 +547,8 @@ void tst_RequestHandler::groupFollowsSubject()
     QFETCH(qint32, group);
 
     ClientEntry entry = loggedIn(login, password);
-    m_handler->handle(entry, submission(subject, {{GoalQuestion, LessonBlock, 3}}));
+    const AnswerItem item = group == 0 ? AnswerItem{GoalQuestion, LessonBlock, 1} : AnswerItem{PlanQuestion, ClassBlock, 1};
+    m_handler->handle(entry, submission(subject, {item}));
     const AnswerStore written = decodeAnswerList(fileBytes(m_store->answersPath())).value();
     QCOMPARE(written.size(), 1);
     QCOMPARE(written.first().subjectId, subject);
@@ -597,8 +596,8 @@ void tst_RequestHandler::subjectChecked()
 
     ClientEntry entry = loggedIn(login, password);
     QSignalSpy written(m_store.data(), &DataStore::answersWritten);
-    const AnswerItem item = entry.roleCode == 5 ? AnswerItem{PlanQuestion, ClassBlock, 1}
-                                                : AnswerItem{GoalQuestion, LessonBlock, 1};
+    const bool schoolGroup = entry.roleCode == 5 || (entry.roleCode != 3 && subject == SchoolTeacher);
+    const AnswerItem item = schoolGroup ? AnswerItem{PlanQuestion, ClassBlock, 1} : AnswerItem{GoalQuestion, LessonBlock, 1};
     const QByteArray reply = m_handler->handle(entry, submission(subject, {item}));
 
     const bool dropped = storedSubject == -2;
@@ -617,34 +616,106 @@ void tst_RequestHandler::subjectChecked()
 
 void tst_RequestHandler::invalidItemsDropped_data()
 {
-    QTest::addColumn<AnswerItem>("item");
+    QTest::addColumn<qint32>("subject");
+    QTest::addColumn<QVector<AnswerItem>>("items");
     QTest::addColumn<bool>("stored");
 
-    QTest::newRow("valid") << AnswerItem{PlanQuestion, ClassBlock, 1} << true;
-    QTest::newRow("lowest value allowed") << AnswerItem{PlanQuestion, ClassBlock, -2} << true;
-    QTest::newRow("highest value allowed") << AnswerItem{PlanQuestion, ClassBlock, 2} << true;
-    QTest::newRow("inactive question of an active block") << AnswerItem{PaceQuestion, LessonBlock, 1} << true;
-    QTest::newRow("unknown question") << AnswerItem{999, ClassBlock, 1} << false;
-    QTest::newRow("question of another block") << AnswerItem{PlanQuestion, LessonBlock, 1} << false;
-    QTest::newRow("below the range") << AnswerItem{PlanQuestion, ClassBlock, -3} << false;
-    QTest::newRow("above the range") << AnswerItem{PlanQuestion, ClassBlock, 3} << false;
-    QTest::newRow("in range only in its low 16 bits") << AnswerItem{PlanQuestion, ClassBlock, 0x10001} << false;
+    const AnswerItem plan{PlanQuestion, ClassBlock, 1};
+    const AnswerItem goal{GoalQuestion, LessonBlock, 5};
+    QTest::newRow("valid") << qint32(SchoolTeacher) << QVector<AnswerItem>{plan} << true;
+    QTest::newRow("lowest value allowed") << qint32(SchoolTeacher) << QVector<AnswerItem>{{PlanQuestion, ClassBlock, -2}} << true;
+    QTest::newRow("highest value allowed") << qint32(SchoolTeacher) << QVector<AnswerItem>{{PlanQuestion, ClassBlock, 2}} << true;
+    QTest::newRow("inactive question of an active block") << qint32(TeacherDo)
+                                                          << QVector<AnswerItem>{goal, {PaceQuestion, LessonBlock, 1}} << true;
+    QTest::newRow("unknown question") << qint32(SchoolTeacher) << QVector<AnswerItem>{plan, {999, ClassBlock, 1}} << false;
+    QTest::newRow("question of another block") << qint32(SchoolTeacher) << QVector<AnswerItem>{{PlanQuestion, LessonBlock, 1}} << false;
+    QTest::newRow("below the range") << qint32(SchoolTeacher) << QVector<AnswerItem>{{PlanQuestion, ClassBlock, -3}} << false;
+    QTest::newRow("above the range") << qint32(SchoolTeacher) << QVector<AnswerItem>{{PlanQuestion, ClassBlock, 3}} << false;
+    QTest::newRow("in range only in its low 16 bits") << qint32(SchoolTeacher) << QVector<AnswerItem>{{PlanQuestion, ClassBlock, 0x10001}} << false;
+    QTest::newRow("question twice") << qint32(SchoolTeacher) << QVector<AnswerItem>{plan, plan} << false;
+    QTest::newRow("two blocks") << qint32(TeacherDo) << QVector<AnswerItem>{goal, plan} << false;
+    QTest::newRow("inactive block") << qint32(TeacherDo) << QVector<AnswerItem>{{HiddenQuestion, HiddenBlock, 1}} << false;
+    QTest::newRow("block of another group") << qint32(SchoolTeacher) << QVector<AnswerItem>{goal} << false;
 }
 
 void tst_RequestHandler::invalidItemsDropped()
 {
-    QFETCH(AnswerItem, item);
+    QFETCH(qint32, subject);
+    QFETCH(QVector<AnswerItem>, items);
     QFETCH(bool, stored);
 
     ClientEntry entry = loggedIn(QStringLiteral("Смирнов"), "p2");
-    const AnswerItem valid{GoalQuestion, LessonBlock, 5};
-    const QByteArray reply = m_handler->handle(entry, submission(SchoolTeacher, {valid, item, valid}));
+    const QByteArray reply = m_handler->handle(entry, submission(subject, items));
     // One item left out would make the reply tell of answers not kept: the
     // batch is kept whole or not at all.
-    QCOMPARE(m_store->answers().size(), stored ? 3 : 0);
+    QCOMPARE(m_store->answers().size(), stored ? items.size() : 0);
     QCOMPARE(reply.isEmpty(), !stored);
-    if (stored)
-        QCOMPARE(m_store->answers().at(1).questionId, item.questionId);
+}
+
+enum class Reshape { SubjectRecreated, QuestionRecreated, RangeWidened, BlockRecreated, QuestionRenamed, PasswordChanged };
+Q_DECLARE_METATYPE(Reshape)
+
+void tst_RequestHandler::staleBatchRefused_data()
+{
+    QTest::addColumn<Reshape>("change");
+    QTest::addColumn<bool>("refreshed"); // the client got a reply after the change
+    QTest::addColumn<bool>("stored");
+
+    QTest::newRow("subject deleted, another given its id") << Reshape::SubjectRecreated << false << false;
+    QTest::newRow("question deleted and re-created") << Reshape::QuestionRecreated << false << false;
+    QTest::newRow("range widened") << Reshape::RangeWidened << false << false;
+    QTest::newRow("block deleted and re-created") << Reshape::BlockRecreated << false << false;
+    QTest::newRow("range widened, client refreshed") << Reshape::RangeWidened << true << true;
+    QTest::newRow("question renamed") << Reshape::QuestionRenamed << false << true;
+    QTest::newRow("subject's password changed") << Reshape::PasswordChanged << false << true;
+}
+
+// Ids are reused: a batch is about what its client was last shown, and is
+// refused when any record it names is no longer that.
+void tst_RequestHandler::staleBatchRefused()
+{
+    QFETCH(Reshape, change);
+    QFETCH(bool, refreshed);
+    QFETCH(bool, stored);
+
+    ClientEntry entry = loggedIn(QStringLiteral("Смирнов"), "p2");
+    const QuestionStore school = schoolQuestions();
+    QuestionStore changed = school;
+    switch (change) {
+    case Reshape::SubjectRecreated:
+        QVERIFY(m_store->removeAccount(TeacherDoKind, 0));
+        QVERIFY(m_store->addAccount(TeacherDoKind, makeAccount(TeacherDo, QStringLiteral("Петрова"), "x")));
+        break;
+    case Reshape::QuestionRecreated:
+        changed[0].blocks[0].questions.removeFirst();
+        QVERIFY(m_store->setQuestions(changed));
+        QVERIFY(m_store->setQuestions(school));
+        break;
+    case Reshape::BlockRecreated:
+        changed[0].blocks.removeFirst();
+        QVERIFY(m_store->setQuestions(changed));
+        QVERIFY(m_store->setQuestions(school));
+        break;
+    case Reshape::RangeWidened:
+        changed[0].blocks[0].questions[0].maxValue = 10;
+        QVERIFY(m_store->setQuestions(changed));
+        break;
+    case Reshape::QuestionRenamed:
+        changed[0].blocks[0].questions[0].text = QStringLiteral("Цель ясна");
+        QVERIFY(m_store->setQuestions(changed));
+        break;
+    case Reshape::PasswordChanged: {
+        Account teacher = m_store->accounts().at(TeacherDoKind).first();
+        teacher.password = "new";
+        QVERIFY(m_store->updateAccount(TeacherDoKind, 0, teacher));
+        break;
+    }
+    }
+    if (refreshed)
+        QVERIFY(!m_handler->handle(entry, emptyMessageBytes()).isEmpty());
+    const QByteArray reply = m_handler->handle(entry, submission(TeacherDo, {{GoalQuestion, LessonBlock, 5}}));
+    QCOMPARE(m_store->answers().size(), stored ? 1 : 0);
+    QCOMPARE(reply.isEmpty(), !stored);
 }
 
 void tst_RequestHandler::shortBatchDropped()
