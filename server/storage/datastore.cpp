@@ -86,8 +86,8 @@ void DataStore::warnOfAnswersAboutNoAccount()
     const auto aboutNoAccount = [&](const Answer &a) { return a.subjectId >= 0 && !known.contains(a.subjectId); };
     const auto count = std::count_if(m_answers.cbegin(), m_answers.cend(), aboutNoAccount);
     if (count > 0) {
-        warn(tr("В хранилище ответов: %1 — об учётных записях, которых нет в файле учётных записей. Они "
-                "сохранены, но клиентам не показываются; удалить их можно на вкладке «История».")
+        warn(tr("Ответов об учётных записях, которых нет в файле учётных записей: %1. Они сохранены, но "
+                "клиентам не показываются; удалить их можно на вкладке «История».")
                  .arg(count));
     }
 }
