@@ -79,7 +79,7 @@ void DataStore::load()
 void DataStore::warnOfAnswersAboutNoAccount()
 {
     QSet<qint32> known;
-    for (const QVector<Account> &kind : qAsConst(m_accounts)) {
+    for (const QVector<Account> &kind : std::as_const(m_accounts)) {
         for (const Account &account : kind)
             known.insert(account.id);
     }
