@@ -193,6 +193,9 @@ std::optional<QVector<Answer>> RequestHandler::answersFrom(const ClientEntry &en
     const bool anyGroup = entry.roleCode == ParentRole && subject == -1;
     if (!shownToClient(entry, batch, selfRating ? -1 : subject))
         return std::nullopt;
+    // A teacher is not offered a block again in the season it answered it.
+    if (selfRating && !batch.items.isEmpty() && blocksAnsweredBy(entry.accountId).contains(batch.items.first().blockId))
+        return std::nullopt;
 
     QVector<Answer> answers;
     answers.reserve(batch.items.size());
@@ -270,20 +273,24 @@ int RequestHandler::accountKind(const ClientEntry &entry, const StoreIndex &inde
     return roleCodeForKind(kind) == entry.roleCode ? kind : -1;
 }
 
+// The blocks `authorId` has answered in the current season.
+QSet<qint32> RequestHandler::blocksAnsweredBy(qint32 authorId) const
+{
+    QSet<qint32> answered;
+    const QDate seasonStart = m_store.seasonStart();
+    for (const Answer &answer : m_store.answers()) {
+        if (answer.authorId == authorId && inCurrentSeason(answer.date, seasonStart))
+            answered.insert(answer.blockId);
+    }
+    return answered;
+}
+
 // Teachers of additional education get group 0, school teachers group 1,
 // experts and parents both; only active blocks and questions. A teacher no
 // longer gets a block it has answered in the current season.
 QVector<QuestionBlock> RequestHandler::blockList(const Account &account, int kind) const
 {
-    QSet<qint32> answered;
-    if (isTeacherKind(kind)) {
-        const QDate seasonStart = m_store.seasonStart();
-        for (const Answer &answer : m_store.answers()) {
-            if (answer.authorId == account.id && inCurrentSeason(answer.date, seasonStart))
-                answered.insert(answer.blockId);
-        }
-    }
-
+    const QSet<qint32> answered = isTeacherKind(kind) ? blocksAnsweredBy(account.id) : QSet<qint32>();
     const QuestionStore &groups = m_store.questions();
     QVector<QuestionBlock> blocks;
     for (int g = 0; g < qMin(2, groups.size()); ++g) {

@@ -6,6 +6,7 @@
 #include "records.h"
 
 #include <QByteArray>
+#include <QSet>
 
 #include <optional>
 
@@ -49,6 +50,7 @@ private:
     QByteArray dataReply(ClientEntry &entry);
     static int accountKind(const ClientEntry &entry, const StoreIndex &index);
 
+    QSet<qint32> blocksAnsweredBy(qint32 authorId) const;
     QVector<QuestionBlock> blockList(const Account &account, int kind) const;
     QVector<Answer> answerList(const Account &account, int kind, const StoreIndex &index, int from = 0) const;
     QByteArray answerListPayload(const Account &account, int kind, const StoreIndex &index);

@@ -861,6 +861,8 @@ void tst_RequestHandler::replyFollowsIntake()
     QCOMPARE(own.first().questionText, QStringLiteral("Цель занятия ясна"));
     QCOMPARE(own.first().subjectName, QStringLiteral("Иванова"));
     QCOMPARE(own.first().value, qint16(5));
+    // Nor is it taken again.
+    QCOMPARE(m_handler->handle(entry, submission(-1, {{GoalQuestion, LessonBlock, 4}})), QByteArray());
 }
 
 enum class StoreChange { AnswersAppended, AnswerRemoved, AccountRenamed, QuestionRenamed, SubjectDeleted };
