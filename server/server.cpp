@@ -22,6 +22,8 @@
 #include <QTime>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 const char *const SaveStyleClean
@@ -109,6 +111,7 @@ Server::Server(const QString &folder, quint16 port, QWidget *parent)
     connect(&m_store, &DataStore::warning, this, &Server::sl_showWarning);
     connect(&m_store, &DataStore::answersWritten, this, &Server::sl_answersWritten);
     connect(m_connections.loginLimiter(), &LoginLimiter::blocked, this, &Server::sl_loginsBlocked);
+    connect(&m_connections, &ConnectionServer::warning, this, &Server::sl_showWarning);
     m_store.load();
 
     if (!m_store.isFolderUsable()) {
@@ -745,18 +748,62 @@ void Server::sl_delete_history(int questionId, int number)
                                  .arg(shown.subjectName, shown.blockName, shown.questionText,
                                       shown.date.toString(QStringLiteral("dd.MM.yyyy")),
                                       QString::number(shown.value));
-        bool confirmed;
+        QMessageBox box(QMessageBox::Question, adminText(AdminText::ConfirmTitle), text, QMessageBox::NoButton,
+                        this);
+        QPushButton *yesButton = box.addButton(adminText(AdminText::YesButton), QMessageBox::YesRole);
+        QPushButton *authorDayButton = box.addButton(tr("Все ответы автора за этот день…"), QMessageBox::ActionRole);
+        QPushButton *noButton = box.addButton(adminText(AdminText::NoButton), QMessageBox::RejectRole);
+        box.setDefaultButton(noButton);
+        box.setEscapeButton(noButton);
         {
             const QScopedValueRollback<bool> deleting(m_deletingAnswer, true);
-            confirmed = confirm(AdminText::ConfirmTitle, text, AdminText::YesButton,
-                                AdminText::NoButton);
+            box.exec();
         }
-        if (!confirmed)
-            return;
-        if (cardIsCurrent())
+        if (box.clickedButton() == authorDayButton)
+            deleteAuthorDay(shown);
+        else if (box.clickedButton() == yesButton && cardIsCurrent())
             m_store.removeAnswerAt(index);
+        else
+            return;
     }
     rebuildHistory();
+}
+
+// The way out of a flood of answers from one account: every answer its
+// author sent on the card's day, after a question that names how many.
+void Server::deleteAuthorDay(const Answer &shown)
+{
+    const qint32 author = shown.authorId;
+    const QDate day = shown.date;
+    const QString name = shown.authorName.isEmpty() ? tr("без имени") : shown.authorName;
+    const auto count = [&] {
+        const AnswerStore &answers = m_store.answers();
+        return int(std::count_if(answers.cbegin(), answers.cend(),
+                                 [&](const Answer &a) { return a.authorId == author && a.date == day; }));
+    };
+    const auto question = [&](int n) {
+        return tr("Удалить все ответы автора «%1» за %2? Их в хранилище: %3.")
+            .arg(name, day.toString(QStringLiteral("dd.MM.yyyy")), QString::number(n));
+    };
+    const QScopedValueRollback<bool> deleting(m_deletingAnswer, true);
+    if (confirmCounted(AdminText::ConfirmTitle, count, question))
+        m_store.removeAnswersOfAuthorOn(author, day);
+}
+
+// Clients are served while a question is open: when the number it named
+// has changed by the answer, it is asked again with the new number, so
+// that nothing is removed that the administrator was not told of.
+bool Server::confirmCounted(AdminText title, const std::function<int()> &count,
+                            const std::function<QString(int)> &question)
+{
+    for (int asked = count();;) {
+        if (!confirm(title, question(asked), AdminText::YesButton, AdminText::NoButton))
+            return false;
+        const int now = count();
+        if (now == asked)
+            return true;
+        asked = now;
+    }
 }
 
 void Server::updateTeacherFilter(int from)
@@ -824,12 +871,15 @@ void Server::showStoreFill()
 
 void Server::on_pb_begin_season_clicked()
 {
-    const int removing = seasonRemovalCount(m_store.answers(), QDate::currentDate());
-    const QString text = adminText(AdminText::SeasonQuestion) + QLatin1String("\n\n")
-        + adminText(AdminText::SeasonRemovals).arg(removing);
-    if (!confirm(AdminText::SeasonTitle, text, AdminText::YesButton, AdminText::NoButton))
+    // The day the question names, even when the answer comes after midnight.
+    const QDate today = QDate::currentDate();
+    const auto count = [&] { return seasonRemovalCount(m_store.answers(), today); };
+    const auto question = [](int n) {
+        return adminText(AdminText::SeasonQuestion) + QLatin1String("\n\n") + adminText(AdminText::SeasonRemovals).arg(n);
+    };
+    if (!confirmCounted(AdminText::SeasonTitle, count, question))
         return;
-    beginSeason(m_store, QDate::currentDate());
+    beginSeason(m_store, today);
     ui->l_begin_season->setText(m_store.seasonStart().toString(Qt::TextDate));
     rebuildHistory();
 }

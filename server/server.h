@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class AnswerHistoryView;
 class QCloseEvent;
@@ -124,6 +125,10 @@ private:
 
     bool confirm(AdminText title, AdminText text, AdminText yes, AdminText no);
     bool confirm(AdminText title, const QString &text, AdminText yes, AdminText no);
+    // Asks `question` with the number `count` gives until the answer is "Нет"
+    // (false) or the number is unchanged after a "Да" (true).
+    bool confirmCounted(AdminText title, const std::function<int()> &count,
+                        const std::function<QString(int)> &question);
 
     // Question editor.
     int currentGroup() const;
@@ -162,6 +167,7 @@ private:
 
     // History.
     void rebuildHistory();
+    void deleteAuthorDay(const Answer &shown);
     void renameInTeacherFilter(const QString &oldName, const QString &newName);
     // From the answers at `from` of the store on; those before it must have
     // been taken in since the last change of the stores but appends.

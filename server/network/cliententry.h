@@ -4,6 +4,7 @@
 #include <QHostAddress>
 #include <QtGlobal>
 
+class MessageAssembler;
 class QTcpSocket;
 
 // One entry per accepted connection, in the order of acceptance. The socket
@@ -23,6 +24,12 @@ struct ClientEntry
     bool orphaned = false;
     // The client's address, by which refused logins are counted.
     QHostAddress address;
+    // The store's revision when the client was last sent a DataReply: its
+    // batches are about what it was shown then.
+    quint64 shownRevision = 0;
+    // Collects this connection's messages, so that a slow peer delays no
+    // one else; owned by the socket.
+    MessageAssembler *assembler = nullptr;
 };
 
 #endif // CLIENTENTRY_H

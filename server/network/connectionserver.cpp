@@ -7,20 +7,17 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 ConnectionServer::ConnectionServer(DataStore *store, quint16 port, QObject *parent)
     : QObject(parent)
     , m_store(store)
     , m_port(port)
     , m_server(new QTcpServer(this))
-    , m_assembler(new MessageAssembler(this))
     , m_limiter(new LoginLimiter(LoginLimiter::Clock(), this))
     , m_handler(std::make_unique<RequestHandler>(*store, m_limiter))
 {
-    m_assembler->setSizeLimit(MaxMessageSize);
     connect(m_server, &QTcpServer::newConnection, this, &ConnectionServer::sl_newConnection);
-    connect(m_assembler, &MessageAssembler::messageReady, this, &ConnectionServer::sl_readyReadEnd);
-    connect(m_assembler, &MessageAssembler::messageDropped, this, &ConnectionServer::dropMessage);
     connect(store, &DataStore::accountRemoved, this, &ConnectionServer::orphanAccount);
 
     m_prepareTimer.setSingleShot(true);
@@ -72,61 +69,105 @@ int ConnectionServer::indexOf(const QObject *socket) const
 void ConnectionServer::sl_newConnection()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        if (!admit(socket)) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QTcpSocket::readyRead, this, &ConnectionServer::sl_ReadClient, Qt::QueuedConnection);
         connect(socket, &QTcpSocket::disconnected, this, &ConnectionServer::sl_disconnect, Qt::QueuedConnection);
         connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { feed(socket); });
+        auto *assembler = new MessageAssembler(socket);
+        assembler->setSizeLimit(MaxLoginSize);
+        connect(assembler, &MessageAssembler::messageReady, this,
+                [this, socket](const QByteArray &message) { sl_readyReadEnd(socket, message); });
+        connect(assembler, &MessageAssembler::messageDropped, this,
+                [this, socket](qint64 size) { dropMessage(socket, size); });
+        QTimer::singleShot(m_loginTimeoutMs, socket, [this, socket] {
+            const int position = indexOf(socket);
+            if (position >= 0 && m_clients.at(position).state == ClientEntry::AwaitingLogin)
+                socket->abort();
+        });
         // A new entry in its blank state (appending a copy makes GCC 12 warn
         // falsely about a write past QVector's header).
         m_clients.resize(m_clients.size() + 1);
         m_clients.last().socket = socket;
         m_clients.last().address = socket->peerAddress();
+        m_clients.last().assembler = assembler;
     }
+}
+
+// False for a connection from an address that already holds the most
+// connections that have not logged in; the banner tells of such an
+// address once.
+bool ConnectionServer::admit(QTcpSocket *socket)
+{
+    const QHostAddress address = socket->peerAddress();
+    const auto awaiting = std::count_if(m_clients.cbegin(), m_clients.cend(), [&](const ClientEntry &entry) {
+        return entry.state == ClientEntry::AwaitingLogin && entry.address == address;
+    });
+    if (awaiting < MaxAwaitingPerAddress)
+        return true;
+    if (!m_crowdedAddresses.contains(address)) {
+        m_crowdedAddresses.insert(address);
+        const QString text = tr("С адреса %1 открыто %2 подключений без входа в систему; новые подключения "
+                                "с этого адреса закрываются, пока прежние не войдут или не закроются.")
+                                 .arg(address.toString(), QString::number(MaxAwaitingPerAddress));
+        qWarning().noquote() << text;
+        emit warning(text);
+    }
+    return false;
 }
 
 void ConnectionServer::sl_ReadClient()
 {
     const int position = indexOf(sender());
+    if (position >= 0)
+        m_clients.at(position).assembler->appendFrom(*m_clients.at(position).socket);
+}
+
+void ConnectionServer::sl_readyReadEnd(QTcpSocket *socket, const QByteArray &message)
+{
+    const int position = indexOf(socket);
     if (position < 0)
         return;
-    QTcpSocket *socket = m_clients.at(position).socket;
-    // While another client's message is collected, these bytes wait in
-    // their socket; pickUpWaiting() reads them after that dispatch.
-    if (m_currentClient && m_currentClient != socket)
+    // The handler changes the entry in place: it runs no event loop and
+    // nothing it calls adds or removes entries.
+    ClientEntry &entry = m_clients[position];
+    const bool loggedIn = entry.state != ClientEntry::AwaitingLogin;
+    const auto outgoing = m_outgoing.find(socket);
+    if (loggedIn && outgoing != m_outgoing.end() && unpackMessage(message).message.sections.isEmpty()) {
+        // A refresh while the last reply is still going out: the reply owed
+        // shows the state of the moment it can leave.
+        outgoing->owed = true;
         return;
-    collect(socket);
-}
-
-void ConnectionServer::collect(QTcpSocket *socket)
-{
-    if (socket->bytesAvailable() <= 0)
-        return;
-    m_currentClient = socket;
-    m_assembler->appendFrom(*socket);
-}
-
-void ConnectionServer::sl_readyReadEnd(const QByteArray &message)
-{
-    QTcpSocket *socket = m_currentClient;
-    m_currentClient = nullptr;
-    const int position = indexOf(socket);
-    if (position >= 0) {
-        // The handler changes the entry in place: it runs no event loop and
-        // nothing it calls adds or removes entries.
-        const QByteArray reply = m_handler->handle(m_clients[position], message);
-        if (!reply.isEmpty())
-            send(socket, reply);
     }
-    pickUpWaiting(position);
+    const quint64 shown = entry.shownRevision;
+    const QByteArray reply = m_handler->handle(entry, message);
+    if (loggedIn && reply.isEmpty()) {
+        // A batch not kept whole gets no reply; its client learns at once
+        // that its answers were not kept, and what it is shown now.
+        socket->abort();
+        return;
+    }
+    if (entry.state != ClientEntry::AwaitingLogin)
+        entry.assembler->setSizeLimit(MaxMessageSize);
+    // A reply that cannot leave yet was never shown to the client.
+    if (!reply.isEmpty() && !send(socket, reply))
+        entry.shownRevision = shown;
 }
 
-void ConnectionServer::send(QTcpSocket *socket, const QByteArray &reply)
+// False when the reply is dropped because the last one is still unsent.
+bool ConnectionServer::send(QTcpSocket *socket, const QByteArray &reply)
 {
-    Outgoing &out = m_outgoing[socket];
-    // A reply still going out is followed by this one.
-    out.bytes.remove(0, int(out.handed));
-    out.handed = 0;
-    out.bytes += reply;
+    const auto it = m_outgoing.find(socket);
+    if (it != m_outgoing.end()) {
+        it->owed = true;
+        return false;
+    }
+    m_outgoing.insert(socket, Outgoing{reply, 0, false});
     feed(socket);
+    return true;
 }
 
 void ConnectionServer::feed(QTcpSocket *socket)
@@ -141,35 +182,22 @@ void ConnectionServer::feed(QTcpSocket *socket)
         socket->write(out.bytes.constData() + out.handed, size);
         out.handed += size;
     }
-    if (out.handed == out.bytes.size())
-        m_outgoing.erase(it);
+    if (out.handed < out.bytes.size())
+        return;
+    const bool owed = out.owed;
+    m_outgoing.erase(it);
+    const int position = indexOf(socket);
+    if (owed && position >= 0)
+        send(socket, m_handler->refresh(m_clients[position]));
 }
 
-// Starts collecting from the next client, after the one last served, whose
-// socket holds unread bytes, so that no waiting client is forgotten or
-// starved by a busy one.
-void ConnectionServer::pickUpWaiting(int lastServed)
+void ConnectionServer::dropMessage(QTcpSocket *socket, qint64 size)
 {
-    const int count = m_clients.size();
-    for (int step = 1; step <= count; ++step) {
-        QTcpSocket *socket = m_clients.at((lastServed + step + count) % count).socket;
-        if (socket->bytesAvailable() > 0) {
-            collect(socket);
-            return;
-        }
-    }
-}
-
-void ConnectionServer::dropMessage(qint64 size)
-{
-    QTcpSocket *socket = m_currentClient;
-    m_currentClient = nullptr;
     const int position = indexOf(socket);
     // A client that sends more than any message can hold is cut off, so
     // that it cannot keep the server collecting its bytes.
-    if (position >= 0 && size > MaxMessageSize)
+    if (position >= 0 && size > m_clients.at(position).assembler->sizeLimit())
         socket->abort();
-    pickUpWaiting(position);
 }
 
 // Every connection logged in with the deleted account's id; one still
@@ -191,11 +219,6 @@ void ConnectionServer::sl_disconnect()
     m_clients.removeAt(position);
     m_clients.squeeze();
     m_outgoing.remove(socket);
+    // Its assembler, and with it an unfinished message, goes with it.
     socket->deleteLater();
-    if (socket == m_currentClient) {
-        // The unfinished message of a client that left is discarded.
-        m_assembler->clear();
-        m_currentClient = nullptr;
-        pickUpWaiting(position - 1);
-    }
 }

@@ -5,6 +5,7 @@
 #include "message.h"
 
 #include <QHash>
+#include <QSet>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -14,13 +15,15 @@
 
 class DataStore;
 class LoginLimiter;
-class MessageAssembler;
 class QTcpServer;
 class QTcpSocket;
 class RequestHandler;
 
-// Listens for clients, collects each client's message (one client at a
-// time, one shared receive buffer) and hands it to the request handler.
+// Listens for clients, collects each client's messages on their own (a
+// slow or silent peer delays only itself) and hands them to the request
+// handler. A connection that has not logged in within LoginTimeoutMs is
+// closed, and one address may hold at most MaxAwaitingPerAddress such
+// connections at a time, so that idle connections cannot lock everyone out.
 class ConnectionServer : public QObject
 {
     Q_OBJECT
@@ -28,6 +31,10 @@ class ConnectionServer : public QObject
 public:
     // A client that sends more than this in one message is disconnected.
     static constexpr qint64 MaxMessageSize = qint64(4) * 1024 * 1024;
+    // Before the login: a login request is a name and a password.
+    static constexpr qint64 MaxLoginSize = 256 * 1024;
+    static constexpr int LoginTimeoutMs = 30000;
+    static constexpr int MaxAwaitingPerAddress = 20;
 
     explicit ConnectionServer(DataStore *store, quint16 port = ServerPort, QObject *parent = nullptr);
     ~ConnectionServer() override;
@@ -41,42 +48,49 @@ public:
     const QVector<ClientEntry> &clients() const { return m_clients; }
     // Counts refused logins per address; its blocked() tells of each block.
     LoginLimiter *loginLimiter() const { return m_limiter; }
+    // Tests shorten the login time-out so as not to wait 30 seconds.
+    void setLoginTimeout(int ms) { m_loginTimeoutMs = ms; }
+
+signals:
+    // A Russian text for the administrator's banner.
+    void warning(const QString &text);
 
 public slots:
     void sl_newConnection();
     void sl_ReadClient();
     void sl_disconnect();
-    void sl_readyReadEnd(const QByteArray &message);
+    void sl_readyReadEnd(QTcpSocket *socket, const QByteArray &message);
 
 private:
     // Position of the entry of `socket` (compared by address only, so a
     // notification from a socket already gone is safe), -1 when none.
     int indexOf(const QObject *socket) const;
-    void collect(QTcpSocket *socket);
-    void pickUpWaiting(int lastServed);
-    void dropMessage(qint64 size);
+    bool admit(QTcpSocket *socket);
+    void dropMessage(QTcpSocket *socket, qint64 size);
     void orphanAccount(qint32 id);
-    void send(QTcpSocket *socket, const QByteArray &reply);
+    bool send(QTcpSocket *socket, const QByteArray &reply);
     void feed(QTcpSocket *socket);
 
     DataStore *m_store;
     quint16 m_port;
     QTcpServer *m_server;
     QVector<ClientEntry> m_clients;
-    MessageAssembler *m_assembler;
     LoginLimiter *m_limiter;
     std::unique_ptr<RequestHandler> m_handler;
-    // The client whose message is being collected or handled; nullptr while
-    // idle. A socket, not a table position, so that removing an earlier
-    // entry cannot make it name another client.
-    QTcpSocket *m_currentClient = nullptr;
+    int m_loginTimeoutMs = LoginTimeoutMs;
+    // Addresses the banner has told of for holding too many connections.
+    QSet<QHostAddress> m_crowdedAddresses;
     // Replies still being handed to their sockets, a piece at a time as
     // the earlier pieces leave: a socket would copy a whole reply of tens
-    // of megabytes into fresh memory of its own.
+    // of megabytes into fresh memory of its own. At most one per
+    // connection: a reply due while one is still unsent is dropped, and
+    // the connection is owed one reply with the state of the moment the
+    // unsent one has left, however many requests came meanwhile.
     struct Outgoing
     {
         QByteArray bytes;
         qint64 handed = 0;
+        bool owed = false;
     };
     QHash<QTcpSocket *, Outgoing> m_outgoing;
     // Prepares the experts' reply once per event-loop pass in which the

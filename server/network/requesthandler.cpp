@@ -147,6 +147,11 @@ QByteArray RequestHandler::login(ClientEntry &entry, const Message &message)
     return pack(Message::single(AttemptsLeftSection, encodeAttemptsLeft(entry.attemptsLeft)));
 }
 
+QByteArray RequestHandler::refresh(ClientEntry &entry)
+{
+    return entry.state == ClientEntry::AwaitingLogin ? QByteArray() : dataReply(entry);
+}
+
 QByteArray RequestHandler::takeAnswers(ClientEntry &entry, const Message &message)
 {
     if (!message.sections.isEmpty()) {
@@ -154,29 +159,29 @@ QByteArray RequestHandler::takeAnswers(ClientEntry &entry, const Message &messag
         // cannot be kept whole is kept not at all and gets none: one that
         // does not decode, from a connection whose account has been
         // deleted, about someone its author may not rate, or with an item
-        // that no longer fits the questions (the administrator changed them
-        // while it was being answered). The first section is the batch
-        // whatever its type.
+        // that does not fit the questions its client was shown. The first
+        // section is the batch whatever its type.
         const StoreIndex index(m_store.questions(), m_store.accounts());
         const std::optional<AnswerBatch> batch = decodeAnswerBatch(message.sections.first().data);
         if (!batch || accountKind(entry, index) < 0 || !subjectAllowed(entry.roleCode, batch->subject, index))
             return QByteArray();
-        const QVector<Answer> answers = answersFrom(entry, *batch, index);
-        if (answers.size() != batch->items.size())
+        const std::optional<QVector<Answer>> answers = answersFrom(entry, *batch, index);
+        if (!answers)
             return QByteArray();
         entry.state = ClientEntry::StoringAnswers;
         // Nor do answers that a restart would lose.
-        if (!m_store.appendAnswers(answers))
+        if (!m_store.appendAnswers(*answers))
             return QByteArray();
     }
     return dataReply(entry);
 }
 
-// The answers of a batch, dated today. Items that a faulty or hostile peer
-// could send (a question that no longer exists, a question outside the block
-// named, a value outside the question's range) are left out.
-QVector<Answer> RequestHandler::answersFrom(const ClientEntry &entry, const AnswerBatch &batch,
-                                            const StoreIndex &index) const
+// The answers of a batch, dated today; std::nullopt when the batch is not
+// one its client could have sent from what it was shown: its items must
+// answer questions of one active block of a group its author rates, each
+// question once and within its range.
+std::optional<QVector<Answer>> RequestHandler::answersFrom(const ClientEntry &entry, const AnswerBatch &batch,
+                                                           const StoreIndex &index) const
 {
     const QDate today = QDate::currentDate();
     const bool selfRating = ratesItself(entry.roleCode);
@@ -184,15 +189,26 @@ QVector<Answer> RequestHandler::answersFrom(const ClientEntry &entry, const Answ
     qint32 group = 1;
     if (entry.roleCode == TeacherDoRole || (!selfRating && index.kindOf(subject) == TeacherDoKind))
         group = 0;
+    // A parent who names no teacher answers the blocks of either group.
+    const bool anyGroup = entry.roleCode == ParentRole && subject == -1;
+    if (!shownToClient(entry, batch, selfRating ? -1 : subject))
+        return std::nullopt;
+    // A teacher is not offered a block again in the season it answered it.
+    if (selfRating && !batch.items.isEmpty() && blocksAnsweredBy(entry.accountId).contains(batch.items.first().blockId))
+        return std::nullopt;
 
     QVector<Answer> answers;
     answers.reserve(batch.items.size());
+    QSet<qint32> answered;
     for (const AnswerItem &item : batch.items) {
         const StoreIndex::QuestionRef *ref = index.question(item.questionId);
-        if (!ref || ref->block->id != item.blockId || item.value < ref->question->minValue
-            || item.value > ref->question->maxValue) {
-            continue;
+        if (!ref || ref->block->id != item.blockId || item.blockId != batch.items.first().blockId
+            || !ref->block->active || (ref->group != group && !(anyGroup && ref->group <= 1))
+            || item.value < ref->question->minValue || item.value > ref->question->maxValue
+            || answered.contains(item.questionId)) {
+            return std::nullopt;
         }
+        answered.insert(item.questionId);
         Answer answer;
         answer.questionId = item.questionId;
         answer.blockId = item.blockId;
@@ -208,9 +224,25 @@ QVector<Answer> RequestHandler::answersFrom(const ClientEntry &entry, const Answ
     return answers;
 }
 
+// False when an account, block or question the batch names has been
+// created, deleted or reshaped since the client's last reply: ids are
+// reused, so its answers would land on another teacher or question.
+bool RequestHandler::shownToClient(const ClientEntry &entry, const AnswerBatch &batch, qint32 subject) const
+{
+    using Record = DataStore::Record;
+    const quint64 shown = entry.shownRevision;
+    if (subject >= 0 && m_store.reshapedSince(Record::Account, subject, shown))
+        return false;
+    return std::none_of(batch.items.cbegin(), batch.items.cend(), [&](const AnswerItem &item) {
+        return m_store.reshapedSince(Record::Block, item.blockId, shown)
+            || m_store.reshapedSince(Record::Question, item.questionId, shown);
+    });
+}
+
 QByteArray RequestHandler::dataReply(ClientEntry &entry)
 {
     entry.state = ClientEntry::LoggedIn;
+    entry.shownRevision = m_store.revision();
     const StoreIndex index(m_store.questions(), m_store.accounts());
     const int kind = accountKind(entry, index);
 
@@ -241,20 +273,24 @@ int RequestHandler::accountKind(const ClientEntry &entry, const StoreIndex &inde
     return roleCodeForKind(kind) == entry.roleCode ? kind : -1;
 }
 
+// The blocks `authorId` has answered in the current season.
+QSet<qint32> RequestHandler::blocksAnsweredBy(qint32 authorId) const
+{
+    QSet<qint32> answered;
+    const QDate seasonStart = m_store.seasonStart();
+    for (const Answer &answer : m_store.answers()) {
+        if (answer.authorId == authorId && inCurrentSeason(answer.date, seasonStart))
+            answered.insert(answer.blockId);
+    }
+    return answered;
+}
+
 // Teachers of additional education get group 0, school teachers group 1,
 // experts and parents both; only active blocks and questions. A teacher no
 // longer gets a block it has answered in the current season.
 QVector<QuestionBlock> RequestHandler::blockList(const Account &account, int kind) const
 {
-    QSet<qint32> answered;
-    if (isTeacherKind(kind)) {
-        const QDate seasonStart = m_store.seasonStart();
-        for (const Answer &answer : m_store.answers()) {
-            if (answer.authorId == account.id && inCurrentSeason(answer.date, seasonStart))
-                answered.insert(answer.blockId);
-        }
-    }
-
+    const QSet<qint32> answered = isTeacherKind(kind) ? blocksAnsweredBy(account.id) : QSet<qint32>();
     const QuestionStore &groups = m_store.questions();
     QVector<QuestionBlock> blocks;
     for (int g = 0; g < qMin(2, groups.size()); ++g) {
@@ -283,9 +319,6 @@ QByteArray RequestHandler::answerListPayload(const Account &account, int kind, c
     if (kind != ExpertKind)
         return listOrEmpty(encodeAnswerList(answerList(account, kind, index)));
 
-    // Forgetting moves the revision and shortens the store under the kept
-    // list, so it comes before the kept list is looked at.
-    forgetVanishedAnswers(index);
     const int from = qBound(0, m_expertAnswersCovered, m_store.answers().size());
     const bool current = m_expertAnswersCovered == from && m_expertAnswersRevision == m_store.revision();
     // The answers since the kept list, or all of them when it is stale.
@@ -315,19 +348,6 @@ QByteArray RequestHandler::answerListPayload(const Account &account, int kind, c
     return m_expertAnswers;
 }
 
-// Answers about an account that no longer exists leave the store; the
-// answers file follows with its next write. A parent's answer names no
-// subject at all (-1): it is about nobody who vanished and stays stored.
-void RequestHandler::forgetVanishedAnswers(const StoreIndex &index)
-{
-    const auto vanished = [&](const Answer &answer) {
-        return answer.subjectId >= 0 && !index.account(answer.subjectId);
-    };
-    const AnswerStore &stored = m_store.answers();
-    if (std::any_of(stored.begin(), stored.end(), vanished))
-        m_store.forgetAnswers(vanished);
-}
-
 // Experts see every answer, teachers their self-ratings, parents none; from
 // the answer at `from` of the store on. The copies sent carry the current
 // texts; the store keeps its own.
@@ -342,7 +362,9 @@ QVector<Answer> RequestHandler::answerList(const Account &account, int kind, con
         const Answer &answer = *it;
         if (kind != ExpertKind && (answer.authorId != account.id || answer.subjectId != account.id))
             continue;
-        // Answers about no account (a parent's about nobody) are not sent.
+        // Answers about no account (a parent's about nobody, or one whose
+        // account is missing from the accounts file) are not sent; they
+        // stay in the store.
         if (!index.account(answer.subjectId))
             continue;
         if (std::optional<Answer> copy = displayCopy(answer, index))

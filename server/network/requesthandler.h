@@ -6,6 +6,9 @@
 #include "records.h"
 
 #include <QByteArray>
+#include <QSet>
+
+#include <optional>
 
 class DataStore;
 class LoginLimiter;
@@ -27,6 +30,9 @@ public:
     // empty when nothing is to be sent, as after a batch of answers that is
     // not kept whole (refused, the store full, or its file not written).
     QByteArray handle(ClientEntry &entry, const QByteArray &message);
+    // A DataReply with the current state for a logged-in `entry`, as a
+    // refresh gets; empty for one that is not logged in.
+    QByteArray refresh(ClientEntry &entry);
 
     // Brings the answer list every expert gets up to date and makes room for
     // a reply that carries it, when changes to the stores have made either
@@ -38,14 +44,15 @@ public:
 private:
     QByteArray login(ClientEntry &entry, const Message &message);
     QByteArray takeAnswers(ClientEntry &entry, const Message &message);
-    QVector<Answer> answersFrom(const ClientEntry &entry, const AnswerBatch &batch,
-                                const StoreIndex &index) const;
+    std::optional<QVector<Answer>> answersFrom(const ClientEntry &entry, const AnswerBatch &batch,
+                                               const StoreIndex &index) const;
+    bool shownToClient(const ClientEntry &entry, const AnswerBatch &batch, qint32 subject) const;
     QByteArray dataReply(ClientEntry &entry);
     static int accountKind(const ClientEntry &entry, const StoreIndex &index);
 
+    QSet<qint32> blocksAnsweredBy(qint32 authorId) const;
     QVector<QuestionBlock> blockList(const Account &account, int kind) const;
     QVector<Answer> answerList(const Account &account, int kind, const StoreIndex &index, int from = 0) const;
-    void forgetVanishedAnswers(const StoreIndex &index);
     QByteArray answerListPayload(const Account &account, int kind, const StoreIndex &index);
     QVector<TeacherEntry> teacherProgress(qint32 expertId) const;
 

@@ -7,10 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QtEndian>
 #include <QtDebug>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -68,6 +70,84 @@ void DataStore::load()
     m_answers = loadFile(answersPath(), decodeAnswerList).value_or(AnswerStore());
 
     m_seasonStart = loadFile(settingsPath(), decodeSeasonStart).value_or(QDate());
+    warnOfAnswersAboutNoAccount();
+}
+
+// Such answers are kept: the accounts file may have been set aside as
+// damaged or replaced by an older one, and the accounts may come back. No
+// client is shown them meanwhile; only the administrator can remove them.
+void DataStore::warnOfAnswersAboutNoAccount()
+{
+    QSet<qint32> known;
+    for (const QVector<Account> &kind : std::as_const(m_accounts)) {
+        for (const Account &account : kind)
+            known.insert(account.id);
+    }
+    const auto aboutNoAccount = [&](const Answer &a) { return a.subjectId >= 0 && !known.contains(a.subjectId); };
+    const auto count = std::count_if(m_answers.cbegin(), m_answers.cend(), aboutNoAccount);
+    if (count > 0) {
+        warn(tr("Ответов об учётных записях, которых нет в файле учётных записей: %1. Они сохранены, но "
+                "клиентам не показываются; удалить их можно на вкладке «История».")
+                 .arg(count));
+    }
+}
+
+bool DataStore::reshapedSince(Record kind, qint32 id, quint64 revision) const
+{
+    return m_reshaped[int(kind)].value(id, 0) > revision;
+}
+
+namespace {
+
+// What a stored answer relies on in the question store: for each block id
+// its group, for each question id its block and range (first in store order).
+struct QuestionShape
+{
+    QHash<qint32, int> blocks;
+    QHash<qint32, std::array<qint32, 3>> questions;
+};
+
+QuestionShape shapeOf(const QuestionStore &store)
+{
+    QuestionShape shape;
+    for (int g = 0; g < store.size(); ++g) {
+        for (const QuestionBlock &block : store.at(g).blocks) {
+            if (!shape.blocks.contains(block.id))
+                shape.blocks.insert(block.id, g);
+            for (const Question &q : block.questions) {
+                if (!shape.questions.contains(q.id))
+                    shape.questions.insert(q.id, {block.id, q.minValue, q.maxValue});
+            }
+        }
+    }
+    return shape;
+}
+
+template<typename Value>
+QSet<qint32> differingKeys(const QHash<qint32, Value> &a, const QHash<qint32, Value> &b)
+{
+    QSet<qint32> keys;
+    for (auto it = a.cbegin(); it != a.cend(); ++it) {
+        if (!b.contains(it.key()) || b.value(it.key()) != it.value())
+            keys.insert(it.key());
+    }
+    for (auto it = b.cbegin(); it != b.cend(); ++it) {
+        if (!a.contains(it.key()))
+            keys.insert(it.key());
+    }
+    return keys;
+}
+
+} // namespace
+
+void DataStore::markReshapedQuestions(const QuestionStore &before)
+{
+    const QuestionShape was = shapeOf(before);
+    const QuestionShape is = shapeOf(m_questions);
+    for (qint32 id : differingKeys(was.blocks, is.blocks))
+        markReshaped(Record::Block, id);
+    for (qint32 id : differingKeys(was.questions, is.questions))
+        markReshaped(Record::Question, id);
 }
 
 std::optional<QByteArray> DataStore::readFile(const QString &path)
@@ -211,8 +291,10 @@ void DataStore::padGroups()
 bool DataStore::setQuestions(const QuestionStore &questions)
 {
     changed();
+    const QuestionStore before = m_questions;
     m_questions = questions;
     padGroups();
+    markReshapedQuestions(before);
     const bool written = writeQuestions();
     emit questionsChanged();
     return written;
@@ -228,6 +310,7 @@ bool DataStore::addAccount(int kind, const Account &account)
     if (kind < 0 || kind >= m_accounts.size())
         return false;
     changed();
+    markReshaped(Record::Account, account.id);
     m_accounts[kind].append(account);
     const bool written = writeAccounts();
     emit accountsChanged();
@@ -239,6 +322,12 @@ bool DataStore::updateAccount(int kind, int index, const Account &account)
     if (!hasAccount(kind, index))
         return false;
     changed();
+    // A new name, password or active flag leaves the account the one the
+    // clients were shown.
+    if (m_accounts.at(kind).at(index).id != account.id) {
+        markReshaped(Record::Account, m_accounts.at(kind).at(index).id);
+        markReshaped(Record::Account, account.id);
+    }
     m_accounts[kind][index] = account;
     const bool written = writeAccounts();
     emit accountsChanged();
@@ -251,6 +340,7 @@ bool DataStore::removeAccount(int kind, int index)
         return false;
     const qint32 id = m_accounts.at(kind).at(index).id;
     changed();
+    markReshaped(Record::Account, id);
     m_accounts[kind].remove(index);
     const bool written = writeAccounts();
     emit accountRemoved(id);
@@ -316,6 +406,11 @@ bool DataStore::removeAnswerAt(int index)
     writeAnswers();
     emit answersWritten();
     return true;
+}
+
+int DataStore::removeAnswersOfAuthorOn(qint32 authorId, const QDate &day)
+{
+    return removeAnswers([&](const Answer &a) { return a.authorId == authorId && a.date == day; });
 }
 
 // The store gives back the memory it no longer needs.

@@ -4,6 +4,7 @@
 #include "records.h"
 
 #include <QDate>
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -62,6 +63,13 @@ public:
     // up to the answers appended since while the revision has not moved.
     quint64 revision() const { return m_revision; }
 
+    // The records a batch of answers names. A client answers what it was
+    // last shown; ids are reused, so one created, deleted or (a question)
+    // moved or given another range since then is no longer what it saw.
+    enum class Record { Account, Block, Question };
+    // Whether the record of that kind with `id` changed so after `revision`.
+    bool reshapedSince(Record kind, qint32 id, quint64 revision) const;
+
     // Replaces the question store (padded to three groups like a loaded
     // one) and writes the questions file. True when the file was written.
     bool setQuestions(const QuestionStore &questions);
@@ -93,11 +101,9 @@ public:
     std::optional<int> removeAnswersWhole(const std::function<bool(const Answer &)> &doomed);
     // The same for the answer at `index`; false when there is none.
     bool removeAnswerAt(int index);
-    // Removes the matching answers from memory only: the answers file
-    // keeps them until its next write and no answersWritten() is emitted.
-    // For answers every reply leaves out anyway, so that building a reply
-    // never rewrites the file.
-    void forgetAnswers(const std::function<bool(const Answer &)> &doomed);
+    // Every answer that `authorId` sent on `day`, the way out of a flood;
+    // returns how many went.
+    int removeAnswersOfAuthorOn(qint32 authorId, const QDate &day);
 
     // Sets the season start and writes the settings file.
     bool setSeasonStart(const QDate &date);
@@ -147,6 +153,10 @@ private:
                    OnFailure onFailure = OnFailure::ChangeKept);
     void warn(const QString &text);
     void changed() { ++m_revision; }
+    void forgetAnswers(const std::function<bool(const Answer &)> &doomed);
+    void markReshaped(Record kind, qint32 id) { m_reshaped[int(kind)].insert(id, m_revision); }
+    void markReshapedQuestions(const QuestionStore &before);
+    void warnOfAnswersAboutNoAccount();
 
     QString m_folder;
     // Why load() refused the folder; empty while it may be used.
@@ -164,6 +174,8 @@ private:
     QByteArray m_answersImage;
     quint64 m_answersImageRevision = 0;
     bool m_answersImageValid = false;
+    // For each kind of Record, the revision of each id's last reshaping.
+    QHash<qint32, quint64> m_reshaped[3];
 };
 
 #endif // DATASTORE_H

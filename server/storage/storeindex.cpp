@@ -3,11 +3,11 @@
 StoreIndex::StoreIndex(const QuestionStore &questions, const AccountStore &accounts)
     : StoreIndex(accounts)
 {
-    for (const QuestionGroup &group : questions) {
-        for (const QuestionBlock &block : group.blocks) {
+    for (int group = 0; group < questions.size(); ++group) {
+        for (const QuestionBlock &block : questions.at(group).blocks) {
             for (const Question &question : block.questions) {
                 if (!m_questions.contains(question.id))
-                    m_questions.insert(question.id, {&block, &question});
+                    m_questions.insert(question.id, {&block, &question, group});
             }
         }
     }

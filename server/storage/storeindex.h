@@ -20,6 +20,8 @@ public:
     {
         const QuestionBlock *block = nullptr;
         const Question *question = nullptr;
+        // The group that holds the block.
+        int group = -1;
     };
 
     StoreIndex(const QuestionStore &questions, const AccountStore &accounts);

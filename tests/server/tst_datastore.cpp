@@ -85,6 +85,7 @@ private slots:
     void fewGroupsPadded_data();
     void fewGroupsPadded();
     void removeAccountTellsItsId();
+    void answersAboutNoAccountKept();
     void filesForOwnerOnly();
     void refusedFolderUntouched();
 
@@ -579,6 +580,25 @@ void tst_DataStore::fewGroupsPadded()
     QCOMPARE(warnings.count(), 0);
     // Padding is not a change: the file stays as it was until the next write.
     QCOMPARE(fileBytes(store.questionsPath()), encodeGroupList(stored).value());
+}
+
+// An older accounts file put back: the answers about accounts it lacks are
+// kept (they come back with the accounts), and the administrator is told.
+void tst_DataStore::answersAboutNoAccountKept()
+{
+    DataStore store(m_folder);
+    QVERIFY(loadSchool(store));
+    QVERIFY(store.appendAnswers({makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2)),
+                                 makeAnswer(PlanQuestion, ClassBlock, Parent, -1, QDate(2024, 9, 2), 0, 1),
+                                 makeAnswer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, QDate(2024, 9, 2), 0, 1)}));
+    AccountStore older = schoolAccounts();
+    older[TeacherDoKind].clear();
+    DataStore reloaded(m_folder);
+    QSignalSpy warnings(&reloaded, &DataStore::warning);
+    QVERIFY(loadStores(reloaded, schoolQuestions(), older));
+    QCOMPARE(warnings.count(), 1);
+    QVERIFY(warnings.first().first().toString().contains(QLatin1String(": 1.")));
+    QCOMPARE(reloaded.answers(), store.answers());
 }
 
 void tst_DataStore::removeAccountTellsItsId()

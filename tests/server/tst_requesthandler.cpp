@@ -6,7 +6,10 @@
 
 #include <QtTest>
 
+#include <functional>
+
 Q_DECLARE_METATYPE(AnswerItem)
+Q_DECLARE_METATYPE(QVector<AnswerItem>)
 
 using namespace fixtures;
 
@@ -91,7 +94,9 @@ private slots:
     void answerTextsOnlyOnSentCopy();
     void answerWithoutQuestionLeftOut();
     void answerWithoutAuthorKeepsName();
-    void answerWithoutSubjectLeavesStore();
+    void answerWithoutSubjectKept();
+    void staleBatchRefused_data();
+    void staleBatchRefused();
     void teacherProgress();
 
     void selfRatingStoredForTeacher_data();
@@ -428,7 +433,7 @@ void tst_RequestHandler::answerWithoutAuthorKeepsName()
     QCOMPARE(sent.first().subjectName, QStringLiteral("Иванова"));
 }
 
-void tst_RequestHandler::answerWithoutSubjectLeavesStore()
+void tst_RequestHandler::answerWithoutSubjectKept()
 {
     const Answer kept = makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2));
     const Answer byParent = makeAnswer(PlanQuestion, ClassBlock, Parent, -1, QDate(2024, 9, 3), 0, 1);
@@ -445,11 +450,10 @@ void tst_RequestHandler::answerWithoutSubjectLeavesStore()
     const QVector<Answer> sent = answersIn(m_handler->handle(entry, loginRequest(QStringLiteral("Смирнов"), "p2")));
     QCOMPARE(sent.size(), 1);
     QCOMPARE(sent.first().subjectId, qint32(TeacherDo));
-    // A parent's answer names no subject: it is not sent, but stays stored.
-    QCOMPARE(m_store->answers(), (AnswerStore{kept, byParent}));
-    // The file learns of it with its next write.
+    // Neither the answer about no account nor a parent's (about nobody) is
+    // sent; both stay: only the administrator removes answers.
+    QCOMPARE(m_store->answers().size(), 3);
     QCOMPARE(written.count(), 0);
-    QCOMPARE(decodeAnswerList(fileBytes(m_store->answersPath())).value().size(), 3);
 }
 
 void tst_RequestHandler::teacherProgress()
@@ -549,7 +553,8 @@ void tst_RequestHandler::groupFollowsSubject()
     QFETCH(qint32, group);
 
     ClientEntry entry = loggedIn(login, password);
-    m_handler->handle(entry, submission(subject, {{GoalQuestion, LessonBlock, 3}}));
+    const AnswerItem item = group == 0 ? AnswerItem{GoalQuestion, LessonBlock, 1} : AnswerItem{PlanQuestion, ClassBlock, 1};
+    m_handler->handle(entry, submission(subject, {item}));
     const AnswerStore written = decodeAnswerList(fileBytes(m_store->answersPath())).value();
     QCOMPARE(written.size(), 1);
     QCOMPARE(written.first().subjectId, subject);
@@ -597,8 +602,8 @@ void tst_RequestHandler::subjectChecked()
 
     ClientEntry entry = loggedIn(login, password);
     QSignalSpy written(m_store.data(), &DataStore::answersWritten);
-    const AnswerItem item = entry.roleCode == 5 ? AnswerItem{PlanQuestion, ClassBlock, 1}
-                                                : AnswerItem{GoalQuestion, LessonBlock, 1};
+    const bool schoolGroup = entry.roleCode == 5 || (entry.roleCode != 3 && subject == SchoolTeacher);
+    const AnswerItem item = schoolGroup ? AnswerItem{PlanQuestion, ClassBlock, 1} : AnswerItem{GoalQuestion, LessonBlock, 1};
     const QByteArray reply = m_handler->handle(entry, submission(subject, {item}));
 
     const bool dropped = storedSubject == -2;
@@ -617,34 +622,83 @@ void tst_RequestHandler::subjectChecked()
 
 void tst_RequestHandler::invalidItemsDropped_data()
 {
-    QTest::addColumn<AnswerItem>("item");
+    QTest::addColumn<qint32>("subject");
+    QTest::addColumn<QVector<AnswerItem>>("items");
     QTest::addColumn<bool>("stored");
 
-    QTest::newRow("valid") << AnswerItem{PlanQuestion, ClassBlock, 1} << true;
-    QTest::newRow("lowest value allowed") << AnswerItem{PlanQuestion, ClassBlock, -2} << true;
-    QTest::newRow("highest value allowed") << AnswerItem{PlanQuestion, ClassBlock, 2} << true;
-    QTest::newRow("inactive question of an active block") << AnswerItem{PaceQuestion, LessonBlock, 1} << true;
-    QTest::newRow("unknown question") << AnswerItem{999, ClassBlock, 1} << false;
-    QTest::newRow("question of another block") << AnswerItem{PlanQuestion, LessonBlock, 1} << false;
-    QTest::newRow("below the range") << AnswerItem{PlanQuestion, ClassBlock, -3} << false;
-    QTest::newRow("above the range") << AnswerItem{PlanQuestion, ClassBlock, 3} << false;
-    QTest::newRow("in range only in its low 16 bits") << AnswerItem{PlanQuestion, ClassBlock, 0x10001} << false;
+    const AnswerItem plan{PlanQuestion, ClassBlock, 1};
+    const AnswerItem goal{GoalQuestion, LessonBlock, 5};
+    QTest::newRow("valid") << qint32(SchoolTeacher) << QVector<AnswerItem>{plan} << true;
+    QTest::newRow("lowest value allowed") << qint32(SchoolTeacher) << QVector<AnswerItem>{{PlanQuestion, ClassBlock, -2}} << true;
+    QTest::newRow("highest value allowed") << qint32(SchoolTeacher) << QVector<AnswerItem>{{PlanQuestion, ClassBlock, 2}} << true;
+    QTest::newRow("inactive question of an active block") << qint32(TeacherDo)
+                                                          << QVector<AnswerItem>{goal, {PaceQuestion, LessonBlock, 1}} << true;
+    QTest::newRow("unknown question") << qint32(SchoolTeacher) << QVector<AnswerItem>{plan, {999, ClassBlock, 1}} << false;
+    QTest::newRow("question of another block") << qint32(SchoolTeacher) << QVector<AnswerItem>{{PlanQuestion, LessonBlock, 1}} << false;
+    QTest::newRow("below the range") << qint32(SchoolTeacher) << QVector<AnswerItem>{{PlanQuestion, ClassBlock, -3}} << false;
+    QTest::newRow("above the range") << qint32(SchoolTeacher) << QVector<AnswerItem>{{PlanQuestion, ClassBlock, 3}} << false;
+    QTest::newRow("in range only in its low 16 bits") << qint32(SchoolTeacher) << QVector<AnswerItem>{{PlanQuestion, ClassBlock, 0x10001}} << false;
+    QTest::newRow("question twice") << qint32(SchoolTeacher) << QVector<AnswerItem>{plan, plan} << false;
+    QTest::newRow("two blocks") << qint32(TeacherDo) << QVector<AnswerItem>{goal, plan} << false;
+    QTest::newRow("inactive block") << qint32(TeacherDo) << QVector<AnswerItem>{{HiddenQuestion, HiddenBlock, 1}} << false;
+    QTest::newRow("block of another group") << qint32(SchoolTeacher) << QVector<AnswerItem>{goal} << false;
 }
 
 void tst_RequestHandler::invalidItemsDropped()
 {
-    QFETCH(AnswerItem, item);
+    QFETCH(qint32, subject);
+    QFETCH(QVector<AnswerItem>, items);
     QFETCH(bool, stored);
 
     ClientEntry entry = loggedIn(QStringLiteral("Смирнов"), "p2");
-    const AnswerItem valid{GoalQuestion, LessonBlock, 5};
-    const QByteArray reply = m_handler->handle(entry, submission(SchoolTeacher, {valid, item, valid}));
+    const QByteArray reply = m_handler->handle(entry, submission(subject, items));
     // One item left out would make the reply tell of answers not kept: the
     // batch is kept whole or not at all.
-    QCOMPARE(m_store->answers().size(), stored ? 3 : 0);
+    QCOMPARE(m_store->answers().size(), stored ? items.size() : 0);
     QCOMPARE(reply.isEmpty(), !stored);
-    if (stored)
-        QCOMPARE(m_store->answers().at(1).questionId, item.questionId);
+}
+
+using Reshape = std::function<void(DataStore &)>;
+Q_DECLARE_METATYPE(Reshape)
+
+void tst_RequestHandler::staleBatchRefused_data()
+{
+    QTest::addColumn<Reshape>("change");
+    QTest::addColumn<bool>("stored");
+    // Edits the first block; with `restore`, puts the school back afterwards.
+    const auto questions = [](auto edit, bool restore = true) {
+        return Reshape([edit, restore](DataStore &store) {
+            QuestionStore q = schoolQuestions();
+            edit(q[0].blocks[0]);
+            store.setQuestions(q);
+            if (restore)
+                store.setQuestions(schoolQuestions());
+        });
+    };
+    QTest::newRow("subject deleted, another given its id") << Reshape([](DataStore &store) {
+        store.removeAccount(TeacherDoKind, 0);
+        store.addAccount(TeacherDoKind, makeAccount(TeacherDo, QStringLiteral("Петрова"), "x"));
+    }) << false;
+    QTest::newRow("question deleted and re-created") << questions([](QuestionBlock &b) { b.questions.removeFirst(); }) << false;
+    QTest::newRow("range widened") << questions([](QuestionBlock &b) { b.questions[0].maxValue = 10; }, false) << false;
+    QTest::newRow("block deleted and re-created") << questions([](QuestionBlock &b) { b.id = 12; }) << false;
+    QTest::newRow("question renamed") << questions([](QuestionBlock &b) { b.questions[0].text = QStringLiteral("Цель"); }) << true;
+}
+
+// Ids are reused: a batch is about what its client was last shown, and is
+// refused when a record it names is no longer that; a refresh shows it anew.
+void tst_RequestHandler::staleBatchRefused()
+{
+    QFETCH(Reshape, change);
+    QFETCH(bool, stored);
+    ClientEntry entry = loggedIn(QStringLiteral("Смирнов"), "p2");
+    change(*m_store);
+    const QByteArray batch = submission(TeacherDo, {{GoalQuestion, LessonBlock, 5}});
+    QCOMPARE(m_handler->handle(entry, batch).isEmpty(), !stored);
+    QCOMPARE(m_store->answers().size(), stored ? 1 : 0);
+    m_store->setQuestions(schoolQuestions());
+    m_handler->handle(entry, emptyMessageBytes());
+    QCOMPARE(m_handler->handle(entry, batch).isEmpty(), false);
 }
 
 void tst_RequestHandler::shortBatchDropped()
@@ -807,6 +861,8 @@ void tst_RequestHandler::replyFollowsIntake()
     QCOMPARE(own.first().questionText, QStringLiteral("Цель занятия ясна"));
     QCOMPARE(own.first().subjectName, QStringLiteral("Иванова"));
     QCOMPARE(own.first().value, qint16(5));
+    // Nor is it taken again.
+    QCOMPARE(m_handler->handle(entry, submission(-1, {{GoalQuestion, LessonBlock, 4}})), QByteArray());
 }
 
 enum class StoreChange { AnswersAppended, AnswerRemoved, AccountRenamed, QuestionRenamed, SubjectDeleted };

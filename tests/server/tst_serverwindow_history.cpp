@@ -24,10 +24,12 @@ private slots:
     void deleteCard();
     void deleteAtTheEndOfALongList();
     void outdatedCardRemovesNothing();
+    void deleteAuthorDay();
     void writeRaisesHint();
     void teacherFilterFollowsAccounts();
     void season_data();
     void season();
+    void seasonRemovesWhatItCounted();
     void archive_data();
     void archive();
     void storeFill_data();
@@ -207,7 +209,8 @@ void tst_ServerWindowHistory::deleteCard()
                             .arg(shown.subjectName, shown.blockName, shown.questionText,
                                  shown.date.toString(QStringLiteral("dd.MM.yyyy")),
                                  QString::number(shown.value)));
-    QCOMPARE(seen.buttons, QStringList({QStringLiteral("Да"), QStringLiteral("Нет")}));
+    QCOMPARE(seen.buttons, QStringList({QStringLiteral("Да"), QStringLiteral("Все ответы автора за этот день…"),
+                                        QStringLiteral("Нет")}));
     QVector<Answer> expected = schoolAnswers(today);
     if (removed < 0) {
         QCOMPARE(w.dataStore().answers(), expected);
@@ -271,6 +274,26 @@ void tst_ServerWindowHistory::outdatedCardRemovesNothing()
 
     QCOMPARE(w.dataStore().answers(), before);
     QCOMPARE(history->count(), buildHistoryCount(w.dataStore()));
+}
+
+// Every answer of the card's author on the card's day goes, also one no
+// card shows, after a question naming how many.
+void tst_ServerWindowHistory::deleteAuthorDay()
+{
+    const QDate today = QDate::currentDate();
+    QVERIFY(writeAnsweredSchool(m_folder, today));
+    Server w(m_folder, 0);
+    AnswerHistoryView *history = showHistory(w);
+    QVERIFY(history);
+    BoxSeen seen;
+    std::unique_ptr<ModalAnswer> second;
+    const ModalAnswer box([&](QWidget *) { second = std::make_unique<ModalAnswer>(pressInBox(QStringLiteral("Да"), &seen)); });
+    pressDelete(history, 0, QStringLiteral("Все ответы автора за этот день…"));
+    QTRY_VERIFY(!seen.text.isEmpty());
+    QCOMPARE(seen.text, QStringLiteral("Удалить все ответы автора «Смирнов» за %1? Их в хранилище: 3.")
+                            .arg(today.addDays(-1).toString(QStringLiteral("dd.MM.yyyy"))));
+    const QVector<Answer> all = schoolAnswers(today);
+    QTRY_COMPARE(w.dataStore().answers(), QVector<Answer>({all.at(1), all.at(2), all.at(5)}));
 }
 
 void tst_ServerWindowHistory::writeRaisesHint()
@@ -440,6 +463,29 @@ void tst_ServerWindowHistory::season()
     }
     QCOMPARE(fileBytes(store.questionsPath()), questionsFile);
     QCOMPARE(fileBytes(store.accountsPath()), accountsFile);
+}
+
+// An answer that arrives while the question is open changes the number it
+// named: the question is asked again, and what goes is what it named.
+void tst_ServerWindowHistory::seasonRemovesWhatItCounted()
+{
+    const QDate today = QDate::currentDate();
+    QVERIFY(writeAnsweredSchool(m_folder, today));
+    Server w(m_folder, 0);
+    DataStore &store = w.dataStore();
+    BoxSeen first;
+    BoxSeen second;
+    std::unique_ptr<ModalAnswer> again;
+    const ModalAnswer box([&](QWidget *modal) {
+        QVERIFY(store.appendAnswers({makeAnswer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, today, 1, 1)}));
+        again = std::make_unique<ModalAnswer>(pressInBox(QStringLiteral("Да"), &second));
+        pressInBox(QStringLiteral("Да"), &first)(modal);
+    });
+    child<QPushButton>(&w, "pb_begin_season")->click();
+    QVERIFY(first.text.contains(QStringLiteral("сегодня: 3.")));
+    QVERIFY(second.text.contains(QStringLiteral("сегодня: 4.")));
+    const QVector<Answer> all = schoolAnswers(today);
+    QCOMPARE(store.answers(), QVector<Answer>({all.at(0), all.at(3), all.at(4)}));
 }
 
 void tst_ServerWindowHistory::archive_data()
