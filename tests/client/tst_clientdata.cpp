@@ -5,6 +5,7 @@
 
 Q_DECLARE_METATYPE(Answer)
 Q_DECLARE_METATYPE(AnswerBatch)
+Q_DECLARE_METATYPE(SubmissionShown)
 
 namespace {
 
@@ -229,7 +230,7 @@ void TestClientData::replyShowsSubmission_data()
     QTest::addColumn<QVector<Answer>>("before");
     QTest::addColumn<QVector<Answer>>("reply");
     QTest::addColumn<QVector<qint32>>("answeredBlocks"); // of teacher 10 in the reply
-    QTest::addColumn<bool>("shows");
+    QTest::addColumn<SubmissionShown>("shows");
 
     // Questions 30 and 31 of block 3 about teacher 10; the author is 7.
     const AnswerBatch aboutTeacher = batchOf(10, {AnswerItem{30, 3, 4}, AnswerItem{31, 3, -2}});
@@ -239,30 +240,36 @@ void TestClientData::replyShowsSubmission_data()
     const QVector<qint32> answered = {1, 3};
 
     QTest::newRow("expert: answers last, block in the progress") << true << aboutTeacher << QVector<Answer>{older}
-                                                                  << stored << answered << true;
+                                                                  << stored << answered << SubmissionShown::Yes;
     QTest::newRow("expert: answers missing") << true << aboutTeacher << QVector<Answer>{older}
-                                             << QVector<Answer>{older} << answered << false;
+                                             << QVector<Answer>{older} << answered << SubmissionShown::No;
     QTest::newRow("expert: only the last answer") << true << aboutTeacher << QVector<Answer>{older}
-                                                  << stored.mid(0, 1) + stored.mid(2) << answered << false;
-    QTest::newRow("expert: an answer after them")
-        << true << aboutTeacher << QVector<Answer>{} << stored + QVector<Answer>{older} << answered << false;
+                                                  << stored.mid(0, 1) + stored.mid(2) << answered << SubmissionShown::No;
+    QTest::newRow("expert: another rater's answer after them")
+        << true << aboutTeacher << QVector<Answer>{} << stored + QVector<Answer>{older} << answered
+        << SubmissionShown::Yes;
+    QTest::newRow("expert: the same answers once more than before")
+        << true << aboutTeacher << stored.mid(1) << stored.mid(1) + stored << answered << SubmissionShown::Yes;
+    QTest::newRow("expert: the same answers from before only")
+        << true << aboutTeacher << stored << stored << answered << SubmissionShown::No;
     QTest::newRow("expert: another value") << true << batchOf(10, {AnswerItem{30, 3, 4}, AnswerItem{31, 3, 2}})
-                                           << QVector<Answer>{} << stored << answered << false;
+                                           << QVector<Answer>{} << stored << answered << SubmissionShown::No;
     QTest::newRow("expert: about another teacher")
         << true << aboutTeacher << QVector<Answer>{}
-        << QVector<Answer>{replied(30, 4, 12), replied(31, -2, 12)} << answered << false;
+        << QVector<Answer>{replied(30, 4, 12), replied(31, -2, 12)} << answered << SubmissionShown::No;
+    // The progress covers the current season only; the answers settle it.
     QTest::newRow("expert: block not in the progress")
-        << true << aboutTeacher << QVector<Answer>{} << stored << QVector<qint32>{1} << false;
+        << true << aboutTeacher << QVector<Answer>{} << stored << QVector<qint32>{1} << SubmissionShown::Yes;
     QTest::newRow("expert: nothing sent") << true << batchOf(10, {}) << QVector<Answer>{} << QVector<Answer>{}
-                                          << QVector<qint32>{} << true;
+                                          << QVector<qint32>{} << SubmissionShown::Yes;
     QTest::newRow("teacher: own answers last") << false << own << QVector<Answer>{} << stored.mid(1)
-                                               << QVector<qint32>{} << true;
+                                               << QVector<qint32>{} << SubmissionShown::Yes;
     QTest::newRow("teacher: earlier answers only") << false << own << QVector<Answer>{older}
-                                                   << QVector<Answer>{older} << QVector<qint32>{} << false;
+                                                   << QVector<Answer>{older} << QVector<qint32>{} << SubmissionShown::No;
     QTest::newRow("teacher: answers gone") << false << own << QVector<Answer>{older} << QVector<Answer>{}
-                                           << QVector<qint32>{} << false;
+                                           << QVector<qint32>{} << SubmissionShown::No;
     QTest::newRow("parent: shown no answers") << false << own << QVector<Answer>{} << QVector<Answer>{}
-                                              << QVector<qint32>{} << true;
+                                              << QVector<qint32>{} << SubmissionShown::CannotTell;
 }
 
 void TestClientData::replyShowsSubmission()
@@ -272,7 +279,7 @@ void TestClientData::replyShowsSubmission()
     QFETCH(QVector<Answer>, before);
     QFETCH(QVector<Answer>, reply);
     QFETCH(QVector<qint32>, answeredBlocks);
-    QFETCH(bool, shows);
+    QFETCH(SubmissionShown, shows);
 
     ClientData previous;
     previous.expert = expert;
