@@ -6,17 +6,21 @@
 #include "tst_clienthelpers.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
 // The real server core on a loopback port and a real client window: what a
 // user types in the client reaches the server's store, and what the server
-// answers is what the client shows.
+// answers is what the client shows. One test runs the real server program
+// instead, on the data files of the same store.
 
 namespace {
 
@@ -41,6 +45,7 @@ private slots:
     void ratingReachesTheServer_data();
     void ratingReachesTheServer();
     void threeWrongPasswordsEndTheClient();
+    void serverProgramRestartedWhileLoggedIn();
 
 private:
     void logIn(Client &client, const QString &login, const QString &password);
@@ -56,7 +61,9 @@ void TestClientEndToEnd::init()
     QVERIFY(m_settings.isValid());
     m_dir = new QTemporaryDir;
     QVERIFY(m_dir->isValid());
-    m_store = new DataStore(m_dir->path());
+    // Where a server program with TMPDIR set to `m_dir` keeps its data.
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("School")));
+    m_store = new DataStore(m_dir->filePath(QStringLiteral("School")));
     m_store->load();
 
     QuestionStore questions = m_store->questions();
@@ -213,6 +220,60 @@ void TestClientEndToEnd::threeWrongPasswordsEndTheClient()
     QCOMPARE(finished.first().first().toInt(), 1);
     QVERIFY(!client.isVisible());
     QVERIFY(m_store->answers().isEmpty());
+}
+
+void TestClientEndToEnd::serverProgramRestartedWhileLoggedIn()
+{
+    const auto listening = [] {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, ServerPort);
+        return probe.waitForConnected(200);
+    };
+    // The program always takes the fixed port; another test on this machine
+    // may hold it for a moment.
+    QTRY_VERIFY_WITH_TIMEOUT(!listening(), 30000);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), m_dir->path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
+    QProcess server;
+    server.setProcessEnvironment(env);
+    const auto startServer = [&] {
+        server.start(QStringLiteral(SERVER_BINARY), QStringList());
+        QVERIFY(server.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(listening(), 30000);
+    };
+    startServer();
+    if (QTest::currentTestFailed())
+        return;
+
+    Client client(QHostAddress::LocalHost, ServerPort);
+    client.show();
+    logIn(client, QStringLiteral("Смирнов"), QStringLiteral("p2"));
+    QVERIFY(waitUntil([&] { return client.isVisible(); }, 30000));
+    child<QComboBox>(&client, "cb_type_user")->setCurrentIndex(1);
+    auto *status = child<QLabel>(&client, "l_connection");
+    auto *send = child<QPushButton>(&client, "pb_send");
+
+    server.kill();
+    QVERIFY(server.waitForFinished());
+    QTRY_VERIFY(status->isVisible());
+    QVERIFY(!send->isEnabled());
+    startServer();
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_VERIFY_WITH_TIMEOUT(status->isHidden(), 30000);
+
+    // Logged in again: answers reach the new server and are confirmed.
+    QCOMPARE(child<QComboBox>(&client, "cb_type_user")->currentIndex(), 1);
+    QVERIFY(send->isEnabled());
+    QString confirmation;
+    closeNextMessageBox(&confirmation);
+    QTest::mouseClick(send, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(confirmation, QStringLiteral("Ваши ответы приняты.\nСпасибо!"), 30000);
+    server.terminate();
+    if (!server.waitForFinished(10000))
+        server.kill();
 }
 
 QTEST_MAIN(TestClientEndToEnd)
