@@ -190,11 +190,13 @@ void ServerConnection::retry()
     m_socket->abort();
     m_socket->connectToHost(m_server, m_port);
     // Clients that lost one server at the same moment do not all come back
-    // at the same moment; a quarter more at most, and never beyond the
-    // longest delay.
-    m_nextRetryMs = std::min(m_nextRetryMs * 2, m_longestRetryMs);
-    const int spread = int(QRandomGenerator::global()->bounded(m_nextRetryMs / 4 + 1));
-    m_retryTimer.start(std::min(m_nextRetryMs + spread, m_longestRetryMs));
+    // at the same moment: each wait is cut by up to a quarter of what it
+    // adds to the first one, so that none is shorter than the first nor
+    // longer than the longest.
+    const int wait = std::min(m_nextRetryMs * 2, m_longestRetryMs);
+    const int spread = int(QRandomGenerator::global()->bounded(std::max(wait - m_firstRetryMs, 0) / 4 + 1));
+    m_nextRetryMs = wait;
+    m_retryTimer.start(wait - spread);
 }
 
 void ServerConnection::replyTimedOut()
