@@ -101,6 +101,8 @@ Client::Client(const QHostAddress &server, quint16 port, QWidget *parent)
     Q_INIT_RESOURCE(client);
     ui->setupUi(this);
     ui->l_connection->hide();
+    m_sendToolTip = ui->pb_send->toolTip();
+    m_updateToolTip = ui->pb_update_expert->toolTip();
     m_connection = new ServerConnection(server, port, this);
 
     showWelcomeOnce();
@@ -437,9 +439,8 @@ void Client::updateSendButtons()
     ui->pb_send->setText(m_connection->pendingSubmission() ? tr("Отправка…") : tr("Ответить"));
     ui->pb_send->setEnabled(ready && chosenBlock() && chosenSubject());
     ui->pb_update_expert->setEnabled(ready);
-    const QString reason = online ? QString() : tr(NotSentWhileOffline);
-    ui->pb_send->setToolTip(reason);
-    ui->pb_update_expert->setToolTip(reason);
+    ui->pb_send->setToolTip(online ? m_sendToolTip : tr(NotSentWhileOffline));
+    ui->pb_update_expert->setToolTip(online ? m_updateToolTip : tr(NotSentWhileOffline));
 }
 
 std::optional<AnswerBatch> Client::typedAnswers() const

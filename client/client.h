@@ -117,6 +117,9 @@ private:
     ClientData m_data;
     QTimer *m_hideTimer = nullptr;
     bool m_titleShown = false;
+    // The tooltips of the send buttons while the connection stands.
+    QString m_sendToolTip;
+    QString m_updateToolTip;
 };
 
 #endif // CLIENT_H

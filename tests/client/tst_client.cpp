@@ -1101,7 +1101,7 @@ void TestClient::reconnection()
     s.server.sendDataReply(school.allBlocks, school.answers, &school.teachers);
     QTRY_VERIFY(status->isHidden());
     QVERIFY(send->isEnabled());
-    QVERIFY(send->toolTip().isEmpty());
+    QCOMPARE(send->toolTip(), QStringLiteral("Отправить ответы на вопросы выбранного блока"));
     QVERIFY(boxes.texts.isEmpty());
     QCOMPARE(child<QTabWidget>(&c, "tw_main")->currentIndex(), 1);
     QCOMPARE(child<QComboBox>(&c, "cb_type_user")->currentIndex(), 1);
