@@ -19,8 +19,7 @@
 
 // The real server core on a loopback port and a real client window: what a
 // user types in the client reaches the server's store, and what the server
-// answers is what the client shows. One test runs the real server program
-// instead, on the data files of the same store.
+// answers is what the client shows.
 
 namespace {
 
@@ -229,51 +228,31 @@ void TestClientEndToEnd::serverProgramRestartedWhileLoggedIn()
         probe.connectToHost(QHostAddress::LocalHost, ServerPort);
         return probe.waitForConnected(200);
     };
-    // The program always takes the fixed port; another test on this machine
-    // may hold it for a moment.
+    // The program takes the fixed port, which another test may hold a moment.
     QTRY_VERIFY_WITH_TIMEOUT(!listening(), 30000);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("TMPDIR"), m_dir->path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
     QProcess server;
     server.setProcessEnvironment(env);
-    const auto startServer = [&] {
-        server.start(QStringLiteral(SERVER_BINARY), QStringList());
-        QVERIFY(server.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(listening(), 30000);
-    };
-    startServer();
-    if (QTest::currentTestFailed())
-        return;
+    server.start(QStringLiteral(SERVER_BINARY), QStringList());
+    QTRY_VERIFY_WITH_TIMEOUT(listening(), 30000);
 
     Client client(QHostAddress::LocalHost, ServerPort);
     client.show();
     logIn(client, QStringLiteral("Смирнов"), QStringLiteral("p2"));
     QVERIFY(waitUntil([&] { return client.isVisible(); }, 30000));
-    child<QComboBox>(&client, "cb_type_user")->setCurrentIndex(1);
     auto *status = child<QLabel>(&client, "l_connection");
-    auto *send = child<QPushButton>(&client, "pb_send");
-
     server.kill();
     QVERIFY(server.waitForFinished());
     QTRY_VERIFY(status->isVisible());
-    QVERIFY(!send->isEnabled());
-    startServer();
-    if (QTest::currentTestFailed())
-        return;
-    QTRY_VERIFY_WITH_TIMEOUT(status->isHidden(), 30000);
 
-    // Logged in again: answers reach the new server and are confirmed.
-    QCOMPARE(child<QComboBox>(&client, "cb_type_user")->currentIndex(), 1);
-    QVERIFY(send->isEnabled());
-    QString confirmation;
-    closeNextMessageBox(&confirmation);
-    QTest::mouseClick(send, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(confirmation, QStringLiteral("Ваши ответы приняты.\nСпасибо!"), 30000);
+    // Started again: the client is let in again by itself.
+    server.start(QStringLiteral(SERVER_BINARY), QStringList());
+    QTRY_VERIFY_WITH_TIMEOUT(status->isHidden(), 30000);
+    QVERIFY(child<QPushButton>(&client, "pb_send")->isEnabled());
     server.terminate();
-    if (!server.waitForFinished(10000))
-        server.kill();
+    QVERIFY(server.waitForFinished());
 }
 
 QTEST_MAIN(TestClientEndToEnd)
