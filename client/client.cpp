@@ -224,6 +224,7 @@ void Client::sl_loginRefused(int attemptsLeft)
 
 void Client::sl_refusedAgain()
 {
+    updateSendButtons();
     QMessageBox::warning(dialogParent(), tr(MessageTitle),
                          tr("Сервер не принял вход после восстановления связи: учётную запись удалили или "
                             "отключили, сменили её пароль, или вход с этого компьютера временно закрыт.\n"
