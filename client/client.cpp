@@ -8,7 +8,6 @@
 #include "clienttexts.h"
 #include "firstmessagew.h"
 #include "graphpainter.h"
-#include "messageassembler.h"
 #include "passwordwindow.h"
 #include "questionchanges.h"
 #include "questtestunit.h"
@@ -31,7 +30,6 @@
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QStandardPaths>
-#include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
 
@@ -52,6 +50,11 @@ const char SentStyle[] = "QPushButton\n{background-color: qlineargradient(spread
                          "x2:0.5, y2:0, stop:0 rgba(204, 183, 144, 255));\n}\n";
 
 const char MessageTitle[] = "Опросник";
+
+// Said in the status line and on the send buttons while there is no connection.
+const char Reconnecting[] = "Нет связи с сервером. Подключение…";
+const char NotSentWhileOffline[] = "Нет связи с сервером: ответы сейчас не будут отправлены.";
+const char RefusedStatus[] = "Сервер не принял вход. Перезапустите программу.";
 
 QString exportStartFolder()
 {
@@ -100,11 +103,10 @@ Client::Client(const QHostAddress &server, quint16 port, QWidget *parent)
     // keeps no object file of it that nothing names: register it by name.
     Q_INIT_RESOURCE(client);
     ui->setupUi(this);
-
-    m_replyTimer = new QTimer(this);
-    m_replyTimer->setSingleShot(true);
-    m_replyTimer->setInterval(ReplyTimeoutMs);
-    connect(m_replyTimer, &QTimer::timeout, this, &Client::sl_replyTimedOut);
+    ui->l_connection->hide();
+    m_sendToolTip = ui->pb_send->toolTip();
+    m_updateToolTip = ui->pb_update_expert->toolTip();
+    m_connection = new ServerConnection(server, port, this);
 
     showWelcomeOnce();
 
@@ -133,27 +135,20 @@ Client::Client(const QHostAddress &server, quint16 port, QWidget *parent)
 
     setUpResultTabs();
 
-    m_assembler = new MessageAssembler(this);
-    m_assembler->setSizeLimit(ReplySizeLimit);
-    connect(m_assembler, &MessageAssembler::messageReady, this, &Client::sl_readyReadEnd);
-    connect(m_assembler, &MessageAssembler::messageDropped, this, &Client::sl_replyDropped);
-
-    m_socket = new QTcpSocket(this);
-    connect(m_socket, &QTcpSocket::connected, this, &Client::sl_server_connect);
-    connect(m_socket, &QTcpSocket::readyRead, this, &Client::sl_readyRead);
-    connect(m_socket, &QTcpSocket::disconnected, this, &Client::sl_server_disconnect);
-    m_socket->connectToHost(server, port);
+    connect(m_connection, &ServerConnection::stateChanged, this, &Client::sl_connectionChanged);
+    connect(m_connection, &ServerConnection::busyChanged, this, &Client::updateSendButtons);
+    connect(m_connection, &ServerConnection::loginRefused, this, &Client::sl_loginRefused);
+    connect(m_connection, &ServerConnection::refusedAgain, this, &Client::sl_refusedAgain);
+    connect(m_connection, &ServerConnection::dataArrived, this, &Client::sl_readyReadEnd);
+    connect(m_connection, &ServerConnection::unreadable, this, &Client::sl_unreadable);
+    connect(m_connection, &ServerConnection::submissionSettled, this, &Client::sl_submissionSettled);
+    m_connection->open();
 }
 
 Client::~Client()
 {
-    // The socket may still report its end while this window is half gone.
-    m_socket->disconnect(this);
-}
-
-void Client::setReplyTimeout(int milliseconds)
-{
-    m_replyTimer->setInterval(milliseconds);
+    // The connection may still report its end while this window is half gone.
+    m_connection->disconnect(this);
 }
 
 void Client::showWelcomeOnce()
@@ -206,42 +201,39 @@ void Client::setUpResultTabs()
                            ui->label_15);
 }
 
-void Client::sl_server_connect()
+void Client::sl_connectionChanged(ServerConnection::State state)
 {
-    m_passwordWindow->setConnected();
-}
-
-void Client::sl_server_disconnect()
-{
-    // There is no reconnection; while the login window is open it says so.
-    m_passwordWindow->setDisconnected();
-
-    // No reply can come any more.
-    const bool submissionLost = m_replyTimer->isActive() && m_awaited->submission;
-    m_awaited.reset();
-    m_replyTimer->stop();
+    // Until a login is accepted the login window tells; afterwards the
+    // status line does, and the window stays usable on what it has.
+    if (!m_connection->isLoggedIn()) {
+        if (state == ServerConnection::State::Online)
+            m_passwordWindow->setConnected();
+        else
+            m_passwordWindow->setDisconnected();
+        return;
+    }
+    const bool refused = state == ServerConnection::State::Refused;
+    ui->l_connection->setText(refused ? tr(RefusedStatus) : tr(Reconnecting));
+    ui->l_connection->setVisible(state != ServerConnection::State::Online);
     updateSendButtons();
-    if (submissionLost) {
-        QMessageBox::warning(dialogParent(), tr(MessageTitle),
-                             tr("Ваши ответы не сохранены: связь с сервером прервалась.\n"
-                                "Проверьте соединение с сервером, запустите программу снова "
-                                "и ответьте ещё раз."));
-    }
 }
 
-void Client::sl_readyRead()
+void Client::sl_loginRefused(int attemptsLeft)
 {
-    // A long reply is still arriving: the wait counts from its last byte.
-    if (m_replyTimer->isActive())
-        m_replyTimer->start();
-    m_assembler->appendFrom(*m_socket);
-    // Bytes after a whole message are ignored, so once it is all here its
-    // contents are settled: it is decoded while the quiet period that ends
-    // it runs, instead of after it.
-    if (!m_messageDecoded && messageStatus(m_assembler->buffer()) == UnpackResult::Complete) {
-        m_decodedSections = decodeServerMessage(m_assembler->buffer());
-        m_messageDecoded = true;
-    }
+    if (attemptsLeft == 0)
+        emit sg_finished(1);
+    else
+        m_passwordWindow->showAttemptsLeft(attemptsLeft);
+}
+
+void Client::sl_refusedAgain()
+{
+    updateSendButtons();
+    QMessageBox::warning(dialogParent(), tr(MessageTitle),
+                         tr("Сервер не принял вход после восстановления связи: учётную запись удалили или "
+                            "отключили, сменили её пароль, или вход с этого компьютера временно закрыт.\n"
+                            "Результаты, графики и экспорт по-прежнему доступны. Чтобы войти снова, "
+                            "перезапустите программу."));
 }
 
 void Client::sl_reject()
@@ -251,8 +243,8 @@ void Client::sl_reject()
 
 void Client::sl_accept()
 {
-    if (const auto bytes = loginRequestBytes(m_passwordWindow->loginData()))
-        sendToServer(*bytes);
+    if (!m_connection->logIn(m_passwordWindow->loginData()) && m_connection->state() != ServerConnection::State::Online)
+        notSent();
 }
 
 void Client::sl_exit()
@@ -266,31 +258,13 @@ void Client::sl_window_hide()
     hide();
 }
 
-void Client::sl_readyReadEnd(const QByteArray &message)
+void Client::sl_readyReadEnd(const QVector<ServerSection> &sections)
 {
-    const std::optional<AwaitedReply> request = replyArrived();
-    const std::optional<QVector<ServerSection>> sections
-        = m_messageDecoded ? std::exchange(m_decodedSections, std::nullopt) : decodeServerMessage(message);
-    m_messageDecoded = false;
-    // A message that does not decode is ignored whole, and the user told.
-    if (!sections) {
-        replyUnreadable(request);
-        return;
-    }
-    const ClientData before = m_data;
-
     // The block choice depends on the blocks and the teachers; it and the
     // question cards are rebuilt once, after both lists are replaced.
     bool choicesChanged = false;
-    for (const ServerSection &section : *sections) {
+    for (const ServerSection &section : sections) {
         switch (section.type) {
-        case AttemptsLeftSection:
-            if (section.attemptsLeft == 0) {
-                emit sg_finished(1);
-                return;
-            }
-            m_passwordWindow->showAttemptsLeft(section.attemptsLeft);
-            continue;
         case BlockListSection:
             handleBlockList(section.blocks);
             choicesChanged = true;
@@ -314,63 +288,55 @@ void Client::sl_readyReadEnd(const QByteArray &message)
     // its cards stay while its questions do.
     if (choicesChanged)
         showOfferedBlocks(ui->cb_list_block->currentData());
-    if (request && request->submission)
-        confirmSubmission(*request, before);
-}
-
-void Client::sl_replyDropped()
-{
-    m_messageDecoded = false;
-    m_decodedSections.reset();
-    replyUnreadable(replyArrived());
-}
-
-void Client::sl_replyTimedOut()
-{
-    // A server that does not store a batch does not answer it. One that is
-    // only slow may still do so; its reply then shows what it stored.
-    if (!m_awaited->submission) {
-        m_awaited.reset();
-        updateSendButtons();
-        return;
-    }
-    m_awaited->late = true;
     updateSendButtons();
+}
+
+void Client::sl_unreadable()
+{
     QMessageBox::warning(dialogParent(), tr(MessageTitle),
-                         tr("Ваши ответы не сохранены: сервер не ответил.\n"
-                            "Проверьте соединение с сервером и нажмите «Ответить» ещё раз."));
+                         tr("Ответ сервера не удалось прочитать.\n"
+                            "Проверьте соединение с сервером."));
 }
 
-std::optional<Client::AwaitedReply> Client::replyArrived()
+void Client::sl_submissionSettled(ServerConnection::Outcome outcome)
 {
-    const std::optional<AwaitedReply> request = std::exchange(m_awaited, std::nullopt);
-    m_replyTimer->stop();
-    updateSendButtons();
-    return request;
-}
-
-void Client::replyUnreadable(const std::optional<AwaitedReply> &request)
-{
-    const bool submission = request && request->submission && !request->late;
-    QMessageBox::warning(dialogParent(), tr(MessageTitle),
-                         submission ? tr("Ваши ответы не сохранены: ответ сервера не удалось прочитать.\n"
-                                         "Проверьте соединение с сервером и нажмите «Ответить» ещё раз.")
-                                    : tr("Ответ сервера не удалось прочитать.\n"
-                                         "Проверьте соединение с сервером."));
-}
-
-void Client::confirmSubmission(const AwaitedReply &request, const ClientData &before)
-{
-    if (replyShowsSubmission(*request.submission, before, m_data)) {
+    using Outcome = ServerConnection::Outcome;
+    if (outcome == Outcome::Saved || outcome == Outcome::SavedLate) {
         ui->pb_send->setStyleSheet(QString::fromLatin1(SentStyle));
         // The answers to the changed questions have been given.
         ui->l_block_notice->hide();
-        QMessageBox::information(dialogParent(), tr(MessageTitle), clientText(ClientText::AnswersAccepted));
-    } else if (!request.late) {
-        QMessageBox::warning(dialogParent(), tr(MessageTitle),
-                             tr("Ваши ответы не сохранены: сервер ответил без них.\n"
-                                "Нажмите «Ответить» ещё раз; если это повторится, сообщите администратору."));
+        const QString late = tr("Связь с сервером восстановлена.\n");
+        QMessageBox::information(dialogParent(), tr(MessageTitle),
+                                 (outcome == Outcome::SavedLate ? late : QString())
+                                     + clientText(ClientText::AnswersAccepted));
+        return;
     }
+    QString text;
+    switch (outcome) {
+    case Outcome::NotSaved:
+        text = tr("Ваши ответы не сохранены: сервер ответил без них.\n"
+                  "Нажмите «Ответить» ещё раз; если это повторится, сообщите администратору.");
+        break;
+    case Outcome::NotSavedLate:
+        text = tr("Ваши ответы не сохранены: связь с сервером прерывалась, и сервер их не получил.\n"
+                  "Ответы остались на месте: нажмите «Ответить» ещё раз.");
+        break;
+    case Outcome::CannotTell:
+        text = tr("Связь с сервером прерывалась, пока ответы отправлялись, и программа не может узнать, "
+                  "дошли ли они до сервера.\n"
+                  "Ответы остались на месте. Если отправить их ещё раз, сервер может сохранить их дважды.");
+        break;
+    case Outcome::NoConnection:
+        text = tr("Ваши ответы пока не сохранены: связи с сервером нет больше минуты.\n"
+                  "Ответы остались на месте. Когда связь восстановится, программа проверит, дошли ли они "
+                  "до сервера, и скажет об этом.");
+        break;
+    default:
+        text = tr("Ваши ответы не сохранены: ответ сервера не удалось прочитать.\n"
+                  "Проверьте соединение с сервером и нажмите «Ответить» ещё раз.");
+        break;
+    }
+    QMessageBox::warning(dialogParent(), tr(MessageTitle), text);
 }
 
 void Client::handleBlockList(const QVector<QuestionBlock> &blocks)
@@ -521,23 +487,21 @@ QWidget *Client::dialogParent()
     return isVisible() ? static_cast<QWidget *>(this) : m_passwordWindow.data();
 }
 
-bool Client::sendRequest(const QByteArray &message, const std::optional<AnswerBatch> &submission)
+void Client::notSent()
 {
-    if (!sendToServer(message))
-        return false;
-    m_awaited = AwaitedReply{submission, false};
-    m_replyTimer->start();
-    updateSendButtons();
-    return true;
+    QMessageBox::warning(dialogParent(), tr(MessageTitle), clientText(ClientText::NoConnection));
 }
 
 void Client::updateSendButtons()
 {
-    const bool waiting = m_replyTimer->isActive();
-    const bool sending = waiting && m_awaited->submission;
-    ui->pb_send->setText(sending ? tr("Отправка…") : tr("Ответить"));
-    ui->pb_send->setEnabled(!waiting && chosenBlock() && chosenSubject());
-    ui->pb_update_expert->setEnabled(!waiting);
+    const bool online = m_connection->state() == ServerConnection::State::Online;
+    const bool ready = online && !m_connection->isBusy();
+    // A submission whose reply was lost stays "being sent" until settled.
+    ui->pb_send->setText(m_connection->pendingSubmission() ? tr("Отправка…") : tr("Ответить"));
+    ui->pb_send->setEnabled(ready && chosenBlock() && chosenSubject());
+    ui->pb_update_expert->setEnabled(ready);
+    ui->pb_send->setToolTip(online ? m_sendToolTip : tr(NotSentWhileOffline));
+    ui->pb_update_expert->setToolTip(online ? m_updateToolTip : tr(NotSentWhileOffline));
 }
 
 std::optional<AnswerBatch> Client::typedAnswers() const
@@ -552,16 +516,6 @@ std::optional<AnswerBatch> Client::typedAnswers() const
     return buildAnswerBatch(*subject, block->id, answered);
 }
 
-bool Client::sendToServer(const QByteArray &message)
-{
-    if (m_socket->state() != QAbstractSocket::ConnectedState) {
-        QMessageBox::warning(dialogParent(), tr(MessageTitle), clientText(ClientText::NoConnection));
-        return false;
-    }
-    m_socket->write(message);
-    return true;
-}
-
 void Client::on_pb_send_clicked()
 {
     // "Ответить" is disabled then; nothing to send without a block or
@@ -570,8 +524,8 @@ void Client::on_pb_send_clicked()
     if (!batch)
         return;
     // The user is thanked once the server's reply shows the answers.
-    if (const auto bytes = answerSubmissionBytes(*batch))
-        sendRequest(*bytes, batch);
+    if (!m_connection->submit(*batch) && m_connection->state() != ServerConnection::State::Online)
+        notSent();
 }
 
 void Client::on_cb_type_user_currentIndexChanged(int index)
@@ -723,5 +677,6 @@ void Client::on_pb_help_clicked()
 
 void Client::on_pb_update_expert_clicked()
 {
-    sendRequest(emptyMessageBytes(), std::nullopt);
+    if (!m_connection->refresh() && m_connection->state() != ServerConnection::State::Online)
+        notSent();
 }

@@ -3,6 +3,7 @@
 
 #include "clientdata.h"
 #include "clientprotocol.h"
+#include "serverconnection.h"
 
 #include <QHostAddress>
 #include <QScopedPointer>
@@ -13,13 +14,10 @@
 #include <optional>
 
 class AnswerHistoryView;
-class MessageAssembler;
 class PasswordWindow;
-class QTcpSocket;
 class QTimer;
 class QuestTestUnit;
 class ResultTab;
-struct ServerSection;
 
 namespace Ui {
 class ClientClass;
@@ -27,7 +25,7 @@ class ClientClass;
 
 // The main window of the client: logs in through the login window, shows
 // the questionnaire, the history of answers and the result charts, and
-// keeps the one connection to the server.
+// shows the state of the connection to the server.
 class Client : public QWidget
 {
     Q_OBJECT
@@ -41,8 +39,6 @@ public:
 
     PasswordWindow *loginWindow() const { return m_passwordWindow.data(); }
     const ClientData &receivedData() const { return m_data; }
-    // How long a request waits for its reply (ReplyTimeoutMs at start).
-    void setReplyTimeout(int milliseconds);
 
 signals:
     // The program is to end with `exitCode`: the user cancelled the login,
@@ -50,14 +46,16 @@ signals:
     void sg_finished(int exitCode);
 
 private slots:
-    void sl_server_connect();
-    void sl_server_disconnect();
-    void sl_readyRead();
+    void sl_connectionChanged(ServerConnection::State state);
+    void sl_loginRefused(int attemptsLeft);
+    void sl_refusedAgain();
+    void sl_submissionSettled(ServerConnection::Outcome outcome);
+    void sl_unreadable();
     void sl_reject();
     void sl_accept();
     void sl_exit();
     void sl_window_hide();
-    void sl_readyReadEnd(const QByteArray &message);
+    void sl_readyReadEnd(const QVector<ServerSection> &sections);
     void on_pb_send_clicked();
     void on_cb_type_user_currentIndexChanged(int index);
     void on_cb_list_teachere_currentIndexChanged(int index);
@@ -80,21 +78,8 @@ private slots:
     void on_pb_graph_export_2_clicked();
     void on_pb_help_clicked();
     void on_pb_update_expert_clicked();
-    void sl_replyDropped();
-    void sl_replyTimedOut();
 
 private:
-    // The request of the main window whose reply has not arrived yet. One
-    // at a time: the server takes two messages that come close together
-    // for one.
-    struct AwaitedReply
-    {
-        std::optional<AnswerBatch> submission; // nothing for a refresh
-        // The wait has ended and the user has been told that the answers
-        // were not saved; a reply that still comes may show them after all.
-        bool late = false;
-    };
-
     void showWelcomeOnce();
     void setUpResultTabs();
     void handleBlockList(const QVector<QuestionBlock> &blocks);
@@ -116,25 +101,18 @@ private:
     // changed questions are made anew and the rater is told which changed.
     void followChangedQuestions(const QuestionBlock &block);
     QWidget *dialogParent();
-    // Writes one whole message; false (after telling the user) when the
-    // connection is not open.
-    bool sendToServer(const QByteArray &message);
-    // Writes a request whose reply the window then waits for.
-    bool sendRequest(const QByteArray &message, const std::optional<AnswerBatch> &submission);
-    // The request that a message just received answers; nothing for the
-    // reply to a login.
-    std::optional<AwaitedReply> replyArrived();
-    void replyUnreadable(const std::optional<AwaitedReply> &request);
-    void confirmSubmission(const AwaitedReply &request, const ClientData &before);
-    // "Ответить" sends when a block and somebody to rate are chosen and no
-    // reply is awaited; "Обновить" when no reply is awaited.
+    // Tells the user that nothing was sent: there is no connection.
+    void notSent();
+    // "Ответить" sends when a block and somebody to rate are chosen, the
+    // connection stands and no reply is awaited; "Обновить" when the
+    // connection stands and no reply is awaited.
     void updateSendButtons();
     // The values of the question cards, as the batch they would be sent in.
     std::optional<AnswerBatch> typedAnswers() const;
     void exportResult(ResultTab *tab);
 
     const QScopedPointer<Ui::ClientClass> ui;
-    QTcpSocket *m_socket = nullptr;
+    ServerConnection *m_connection = nullptr;
     QScopedPointer<PasswordWindow> m_passwordWindow;
     ResultTab *m_resultTab = nullptr;
     ResultTab *m_resultTab2 = nullptr;
@@ -144,15 +122,11 @@ private:
     std::optional<qint32> m_cardsBlockId;
     qint32 m_cardsSubject = -1;
     ClientData m_data;
-    MessageAssembler *m_assembler = nullptr;
     QTimer *m_hideTimer = nullptr;
-    QTimer *m_replyTimer = nullptr;
-    std::optional<AwaitedReply> m_awaited;
     bool m_titleShown = false;
-    // The message being collected, decoded as soon as it was whole (see
-    // sl_readyRead()); its sections, or nothing when they did not decode.
-    bool m_messageDecoded = false;
-    std::optional<QVector<ServerSection>> m_decodedSections;
+    // The tooltips of the send buttons while the connection stands.
+    QString m_sendToolTip;
+    QString m_updateToolTip;
 };
 
 #endif // CLIENT_H

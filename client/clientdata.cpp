@@ -15,21 +15,22 @@ int commonGroup(const QVector<T> &records)
     return group;
 }
 
-// Whether `answers` end with the answers of `items`, in item order.
-bool endsWithItems(const QVector<Answer> &answers, const QVector<AnswerItem> &items, qint32 subject)
+// How often `answers` hold the answers of `items` one after the other, in
+// item order: the server stores a batch in one piece.
+int timesStored(const QVector<Answer> &answers, const QVector<AnswerItem> &items, qint32 subject)
 {
-    if (answers.size() < items.size())
-        return false;
-    const int first = answers.size() - items.size();
-    for (int i = 0; i < items.size(); ++i) {
-        const Answer &answer = answers.at(first + i);
-        const AnswerItem &item = items.at(i);
-        if (answer.questionId != item.questionId || answer.blockId != item.blockId
-            || answer.value != qint16(item.value) || (subject >= 0 && answer.subjectId != subject)) {
-            return false;
-        }
+    const auto matches = [&](const Answer &answer, const AnswerItem &item) {
+        return answer.questionId == item.questionId && answer.blockId == item.blockId
+               && answer.value == qint16(item.value) && (subject < 0 || answer.subjectId == subject);
+    };
+    int times = 0;
+    for (int first = 0; first + items.size() <= answers.size(); ++first) {
+        int i = 0;
+        while (i < items.size() && matches(answers.at(first + i), items.at(i)))
+            ++i;
+        times += i == items.size() ? 1 : 0;
     }
-    return true;
+    return times;
 }
 
 } // namespace
@@ -103,23 +104,18 @@ AnswerBatch buildAnswerBatch(qint32 subjectId, qint32 blockId, const QVector<Que
     return batch;
 }
 
-bool replyShowsSubmission(const AnswerBatch &sent, const ClientData &before, const ClientData &reply)
+SubmissionShown replyShowsSubmission(const AnswerBatch &sent, const ClientData &before, const ClientData &reply)
 {
     if (sent.items.isEmpty())
-        return true;
-    if (reply.expert) {
-        if (!endsWithItems(reply.answers, sent.items, sent.subject))
-            return false;
-        for (const TeacherEntry &teacher : reply.teachers) {
-            if (teacher.id == sent.subject)
-                return teacher.answeredBlocks.contains(sent.items.first().blockId);
-        }
-        return false;
-    }
-    // A teacher sends no subject: the server rates the author.
-    if (before.answers.isEmpty() && reply.answers.isEmpty())
-        return true;
-    return endsWithItems(reply.answers, sent.items, -1);
+        return SubmissionShown::Yes;
+    // A parent is shown no answers; a teacher sends no subject, the server
+    // rates the author.
+    if (!reply.expert && before.answers.isEmpty() && reply.answers.isEmpty())
+        return SubmissionShown::CannotTell;
+    const qint32 subject = reply.expert ? sent.subject : -1;
+    return timesStored(reply.answers, sent.items, subject) > timesStored(before.answers, sent.items, subject)
+        ? SubmissionShown::Yes
+        : SubmissionShown::No;
 }
 
 int chartTabToRemove(int group)

@@ -53,13 +53,16 @@ public:
 // with the chosen value in their `reserved` field.
 AnswerBatch buildAnswerBatch(qint32 subjectId, qint32 blockId, const QVector<Question> &answered);
 
-// Whether `reply`, the data of the server's reply to `sent`, shows the
-// answers sent where such a reply shows them: an expert's answer list ends
-// with them and the teacher's progress lists their block; a teacher's own
-// answers end with them. A parent is shown no answers, so its reply shows
-// nothing to check; a non-expert whose answer lists have always been empty
-// is taken for one. A batch without items shows nothing either.
-bool replyShowsSubmission(const AnswerBatch &sent, const ClientData &before, const ClientData &reply);
+enum class SubmissionShown { Yes, No, CannotTell };
+
+// Whether `reply`, the data of a reply from the server after `sent`, shows
+// the answers sent where such a reply shows them: it lists them once more
+// than `before`, the data when they were sent (answers about the teacher
+// rated for an expert, a teacher's own answers). Other answers may follow
+// them, as after a reconnection. A parent is shown no answers, so its
+// reply cannot tell; a non-expert whose answer lists have always been
+// empty is taken for one. A batch without items is shown by any reply.
+SubmissionShown replyShowsSubmission(const AnswerBatch &sent, const ClientData &before, const ClientData &reply);
 
 // The index of the chart tab that has nothing to show when every block or
 // answer is of `group`: the school teachers' tab (3) for group 0, the other

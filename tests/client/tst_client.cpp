@@ -3,6 +3,7 @@
 #include "clientprotocol.h"
 #include "messageassembler.h"
 #include "questtestunit.h"
+#include "serverconnection.h"
 #include "tst_clienthelpers.h"
 #include "tst_clientfakeserver.h"
 
@@ -38,14 +39,18 @@ Q_DECLARE_METATYPE(TeacherEntry)
 namespace {
 
 const QString Thanks = QStringLiteral("Ваши ответы приняты.\nСпасибо!");
-const QString NoReply = QStringLiteral("Ваши ответы не сохранены: сервер не ответил.\n"
-                                       "Проверьте соединение с сервером и нажмите «Ответить» ещё раз.");
+const QString LateThanks = QStringLiteral("Связь с сервером восстановлена.\nВаши ответы приняты.\nСпасибо!");
+const QString NotReceived = QStringLiteral("Ваши ответы не сохранены: связь с сервером прерывалась, и сервер их "
+                                           "не получил.\nОтветы остались на месте: нажмите «Ответить» ещё раз.");
+const QString CannotTell = QStringLiteral("Связь с сервером прерывалась, пока ответы отправлялись, и программа не "
+                                          "может узнать, дошли ли они до сервера.\nОтветы остались на месте. Если "
+                                          "отправить их ещё раз, сервер может сохранить их дважды.");
+const QString NoConnection = QStringLiteral("Ваши ответы пока не сохранены: связи с сервером нет больше минуты.\n"
+                                            "Ответы остались на месте. Когда связь восстановится, программа "
+                                            "проверит, дошли ли они до сервера, и скажет об этом.");
 const QString AnswersMissing = QStringLiteral("Ваши ответы не сохранены: сервер ответил без них.\n"
                                               "Нажмите «Ответить» ещё раз; если это повторится, сообщите "
                                               "администратору.");
-const QString ConnectionLost = QStringLiteral("Ваши ответы не сохранены: связь с сервером прервалась.\n"
-                                              "Проверьте соединение с сервером, запустите программу снова и "
-                                              "ответьте ещё раз.");
 const QString SubmissionUnreadable = QStringLiteral("Ваши ответы не сохранены: ответ сервера не удалось "
                                                     "прочитать.\nПроверьте соединение с сервером и нажмите "
                                                     "«Ответить» ещё раз.");
@@ -249,7 +254,8 @@ private slots:
     void emptyBlockListDisablesSending();
     void answersAloneRemoveTheOtherTab();
     void bothGroupsKeepBothTabs();
-    void sendingWithoutConnection();
+    void reconnection_data();
+    void reconnection();
     void refreshSendsEmptyMessage();
     void damagedMessageChangesNothing_data();
     void damagedMessageChangesNothing();
@@ -706,12 +712,16 @@ void TestClient::submissionConfirmedByItsReply_data()
     QTest::newRow("a slow reply still arriving") << "expert" << "slow" << QStringList{Thanks};
     QTest::newRow("a block without questions") << "expert, empty block" << "stored" << QStringList{Thanks};
     QTest::newRow("expert: answers missing") << "expert" << "without answers" << QStringList{AnswersMissing};
-    QTest::newRow("expert: block missing from the progress")
-        << "expert" << "without progress" << QStringList{AnswersMissing};
+    QTest::newRow("a pause of seconds inside the reply") << "teacher" << "paused" << QStringList{Thanks};
+    // The progress covers the current season only.
+    QTest::newRow("expert: block missing from the progress") << "expert" << "without progress" << QStringList{Thanks};
     QTest::newRow("teacher: new answers missing") << "teacher" << "without answers" << QStringList{AnswersMissing};
-    QTest::newRow("no reply") << "teacher" << "none" << QStringList{NoReply};
-    QTest::newRow("a reply after the time-out") << "expert" << "late" << QStringList{NoReply, Thanks};
-    QTest::newRow("connection lost") << "expert" << "lost" << QStringList{ConnectionLost};
+    QTest::newRow("no reply, not stored") << "teacher" << "none" << QStringList{NotReceived};
+    QTest::newRow("connection lost, not stored") << "expert" << "lost" << QStringList{NotReceived};
+    QTest::newRow("connection lost, stored") << "teacher" << "lost, stored" << QStringList{LateThanks};
+    QTest::newRow("parent: connection lost") << "parent" << "lost" << QStringList{CannotTell};
+    QTest::newRow("whole reply, then the connection closed") << "expert" << "closed" << QStringList{Thanks};
+    QTest::newRow("no connection for long") << "expert" << "gone" << QStringList{NoConnection};
     QTest::newRow("unreadable reply") << "teacher" << "unreadable" << QStringList{SubmissionUnreadable};
 }
 
@@ -735,6 +745,9 @@ void TestClient::submissionConfirmedByItsReply()
         s.logIn(QStringLiteral("Эксперт"), blocks, answers, &school.teachers);
         RETURN_IF_FAILED();
         child<QComboBox>(s.client.get(), "cb_type_user")->setCurrentIndex(1);
+    } else if (account == QLatin1String("parent")) {
+        answers.clear();
+        s.logIn(QStringLiteral("Родитель"), blocks, answers);
     } else {
         // A teacher with answers from earlier seasons.
         s.logIn(QStringLiteral("Иванова"), blocks, answers);
@@ -752,10 +765,12 @@ void TestClient::submissionConfirmedByItsReply()
     }
     const QVector<int> typed = typedValues(c);
 
-    const bool timed = reply == QLatin1String("slow") || reply == QLatin1String("none")
-                       || reply == QLatin1String("late");
+    const bool timed = reply == QLatin1String("slow") || reply == QLatin1String("none");
     const int timeout = 1000;
-    s.client->setReplyTimeout(timed ? timeout : ReplyTimeoutMs);
+    auto *connection = s.client->findChild<ServerConnection *>();
+    connection->setReplyTimeout(timed ? timeout : ReplyTimeoutMs);
+    if (reply == QLatin1String("gone"))
+        connection->setSettleTimeout(timeout);
     MessageBoxes boxes;
     QTest::mouseClick(child<QPushButton>(&c, "pb_send"), Qt::LeftButton);
     QTRY_COMPARE(s.server.received(), *answerSubmissionBytes(sent));
@@ -763,6 +778,12 @@ void TestClient::submissionConfirmedByItsReply()
     const QVector<TeacherEntry> progress = progressAfter(sent, school.teachers);
     const QVector<Answer> stored = answers + storedFrom(sent);
     const QVector<TeacherEntry> *teachers = expert ? &progress : nullptr;
+    // The reply to the login after reconnecting, with the answers or without.
+    const auto loginAgain = [&](const QVector<Answer> &shown) {
+        const QByteArray login = *loginRequestBytes(s.login()->loginData());
+        QVERIFY(waitUntil([&] { return s.server.received().endsWith(login); }, 30000));
+        s.server.sendDataReply(blocks, shown, expert ? &school.teachers : nullptr);
+    };
     if (reply == QLatin1String("stored")) {
         s.server.sendDataReply(blocks, stored, teachers);
     } else if (reply == QLatin1String("slow")) {
@@ -785,21 +806,35 @@ void TestClient::submissionConfirmedByItsReply()
         s.server.sendDataReply(blocks, answers, expert ? &school.teachers : nullptr);
     } else if (reply == QLatin1String("without progress")) {
         s.server.sendDataReply(blocks, stored, &school.teachers);
-    } else if (reply == QLatin1String("late")) {
-        QTRY_COMPARE(boxes.texts, QStringList{NoReply});
-        s.server.sendDataReply(blocks, stored, teachers);
-    } else if (reply == QLatin1String("lost")) {
+    } else if (reply == QLatin1String("paused")) {
+        const QByteArray bytes = *packMessage(Message{{Section{0, BlockListSection, *encodeBlockList(blocks)},
+                                                       Section{0, AnswerListSection, *encodeAnswerList(stored)}}});
+        s.server.sendRaw(bytes.left(bytes.size() / 2));
+        QTest::qWait(MessageAssembler::GiveUpMs + 500);
+        s.server.sendRaw(bytes.mid(bytes.size() / 2));
+    } else if (reply == QLatin1String("none")) {
+        loginAgain(answers);
+    } else if (reply.startsWith(QLatin1String("lost"))) {
         s.server.dropClient();
+        loginAgain(reply.endsWith(QLatin1String("stored")) ? stored : answers);
+    } else if (reply == QLatin1String("closed")) {
+        s.server.sendDataReply(blocks, stored, teachers);
+        s.server.dropClient();
+        loginAgain(stored);
+    } else if (reply == QLatin1String("gone")) {
+        s.server.close();
     } else if (reply == QLatin1String("unreadable")) {
         s.server.sendRaw(DamagedReply);
     }
     QTRY_COMPARE(boxes.texts, messages);
 
-    // Ready to send again; after a failure with the values as they were.
+    // Ready to send again (not while unsettled); after a failure with the
+    // values as they were.
     auto *send = child<QPushButton>(&c, "pb_send");
-    QVERIFY(send->isEnabled());
-    QCOMPARE(send->text(), QStringLiteral("Ответить"));
-    if (messages.last() != Thanks) {
+    const bool settled = reply != QLatin1String("gone");
+    QTRY_COMPARE(send->isEnabled(), settled);
+    QCOMPARE(send->text(), settled ? QStringLiteral("Ответить") : QStringLiteral("Отправка…"));
+    if (!messages.last().contains(QStringLiteral("приняты"))) {
         QCOMPARE(blockChoice->currentText(), chosen.name);
         QCOMPARE(typedValues(c), typed);
     }
@@ -1029,22 +1064,56 @@ void TestClient::bothGroupsKeepBothTabs()
     QCOMPARE(child<QTabWidget>(s.client.get(), "tw_main")->count(), 4);
 }
 
-void TestClient::sendingWithoutConnection()
+void TestClient::reconnection_data()
 {
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("the same login accepted") << true;
+    QTest::newRow("the same login refused") << false;
+}
+
+void TestClient::reconnection()
+{
+    QFETCH(bool, accepted);
     School school;
     Session s;
-    s.logIn(QStringLiteral("Иванова"), {school.clubs}, {});
+    s.logInExpert(school);
     RETURN_IF_FAILED();
-    auto *socket = s.client->findChild<QTcpSocket *>();
-    s.server.dropClient();
-    QTRY_COMPARE(socket->state(), QAbstractSocket::UnconnectedState);
+    const Client &c = *s.client;
+    child<QComboBox>(&c, "cb_type_user")->setCurrentIndex(1);
+    child<QComboBox>(&c, "cb_list_block")->setCurrentIndex(1);
+    questionUnits(c).at(0)->setValue(3);
+    child<QTabWidget>(&c, "tw_main")->setCurrentIndex(1);
+    auto *status = child<QLabel>(&c, "l_connection");
+    auto *send = child<QPushButton>(&c, "pb_send");
 
-    const QString styleBefore = child<QPushButton>(s.client.get(), "pb_send")->styleSheet();
-    QString shown;
-    closeNextMessageBox(&shown);
-    QTest::mouseClick(child<QPushButton>(s.client.get(), "pb_send"), Qt::LeftButton);
-    QCOMPARE(shown, QStringLiteral("Нет соединения с сервером."));
-    QCOMPARE(child<QPushButton>(s.client.get(), "pb_send")->styleSheet(), styleBefore);
+    MessageBoxes boxes;
+    s.server.dropClient();
+    QTRY_VERIFY(status->isVisible());
+    QCOMPARE(status->text(), QStringLiteral("Нет связи с сервером. Подключение…"));
+    QVERIFY(!send->isEnabled());
+    QCOMPARE(child<QPushButton>(&c, "pb_update_expert")->toolTip(),
+             QStringLiteral("Нет связи с сервером: ответы сейчас не будут отправлены."));
+
+    // The same login again; its reply is a refresh.
+    const QByteArray login = *loginRequestBytes(s.login()->loginData());
+    QVERIFY(waitUntil([&] { return s.server.received().endsWith(login); }, 30000));
+    if (!accepted) {
+        s.server.sendAttemptsLeft(2);
+        QTRY_VERIFY(boxes.texts.value(0).startsWith(QStringLiteral("Сервер не принял вход")));
+        QCOMPARE(status->text(), QStringLiteral("Сервер не принял вход. Перезапустите программу."));
+        // No further attempt by itself, long after the first retry.
+        QTest::qWait(2 * ServerConnection::FirstRetryMs + 500);
+        QVERIFY(!s.server.received().endsWith(login + login));
+        return;
+    }
+    s.server.sendDataReply(school.allBlocks, school.answers, &school.teachers);
+    QTRY_VERIFY(status->isHidden());
+    QVERIFY(send->isEnabled());
+    QVERIFY(boxes.texts.isEmpty());
+    QCOMPARE(child<QTabWidget>(&c, "tw_main")->currentIndex(), 1);
+    QCOMPARE(child<QComboBox>(&c, "cb_type_user")->currentIndex(), 1);
+    QCOMPARE(child<QComboBox>(&c, "cb_list_block")->currentText(), school.classroom.name);
+    QCOMPARE(typedValues(c), QVector<int>{3});
 }
 
 void TestClient::refreshSendsEmptyMessage()

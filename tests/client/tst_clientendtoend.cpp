@@ -6,11 +6,14 @@
 #include "tst_clienthelpers.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,6 +44,7 @@ private slots:
     void ratingReachesTheServer_data();
     void ratingReachesTheServer();
     void threeWrongPasswordsEndTheClient();
+    void serverProgramRestartedWhileLoggedIn();
 
 private:
     void logIn(Client &client, const QString &login, const QString &password);
@@ -56,7 +60,9 @@ void TestClientEndToEnd::init()
     QVERIFY(m_settings.isValid());
     m_dir = new QTemporaryDir;
     QVERIFY(m_dir->isValid());
-    m_store = new DataStore(m_dir->path());
+    // Where a server program with TMPDIR set to `m_dir` keeps its data.
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("School")));
+    m_store = new DataStore(m_dir->filePath(QStringLiteral("School")));
     m_store->load();
 
     QuestionStore questions = m_store->questions();
@@ -213,6 +219,40 @@ void TestClientEndToEnd::threeWrongPasswordsEndTheClient()
     QCOMPARE(finished.first().first().toInt(), 1);
     QVERIFY(!client.isVisible());
     QVERIFY(m_store->answers().isEmpty());
+}
+
+void TestClientEndToEnd::serverProgramRestartedWhileLoggedIn()
+{
+    const auto listening = [] {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, ServerPort);
+        return probe.waitForConnected(200);
+    };
+    // The program takes the fixed port, which another test may hold a moment.
+    QTRY_VERIFY_WITH_TIMEOUT(!listening(), 30000);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), m_dir->path());
+    env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
+    QProcess server;
+    server.setProcessEnvironment(env);
+    server.start(QStringLiteral(SERVER_BINARY), QStringList());
+    QTRY_VERIFY_WITH_TIMEOUT(listening(), 30000);
+
+    Client client(QHostAddress::LocalHost, ServerPort);
+    client.show();
+    logIn(client, QStringLiteral("Смирнов"), QStringLiteral("p2"));
+    QVERIFY(waitUntil([&] { return client.isVisible(); }, 30000));
+    auto *status = child<QLabel>(&client, "l_connection");
+    server.kill();
+    QVERIFY(server.waitForFinished());
+    QTRY_VERIFY(status->isVisible());
+
+    // Started again: the client is let in again by itself.
+    server.start(QStringLiteral(SERVER_BINARY), QStringList());
+    QTRY_VERIFY_WITH_TIMEOUT(status->isHidden(), 30000);
+    QVERIFY(child<QPushButton>(&client, "pb_send")->isEnabled());
+    server.terminate();
+    QVERIFY(server.waitForFinished());
 }
 
 QTEST_MAIN(TestClientEndToEnd)

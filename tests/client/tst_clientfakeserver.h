@@ -69,6 +69,12 @@ public:
     }
 
     void dropClient() { m_client->disconnectFromHost(); }
+    // Takes no more clients and drops the one it has.
+    void close()
+    {
+        m_server.close();
+        dropClient();
+    }
 
 signals:
     void clientConnected();
