@@ -41,9 +41,9 @@ constexpr int ShownWarnings = 5;
 
 } // namespace
 
-Server::Server(const QString &folder, quint16 port, QWidget *parent)
+Server::Server(const DataLocation &location, quint16 port, QWidget *parent)
     : QWidget(parent)
-    , m_store(folder)
+    , m_store(location.folder)
     , m_connections(&m_store, port)
     , ui(new Ui::ServerClass)
 {
@@ -109,7 +109,11 @@ Server::Server(const QString &folder, quint16 port, QWidget *parent)
     connect(&m_store, &DataStore::warning, this, &Server::sl_showWarning);
     connect(&m_store, &DataStore::answersWritten, this, &Server::sl_answersWritten);
     connect(m_connections.loginLimiter(), &LoginLimiter::blocked, this, &Server::sl_loginsBlocked);
+    if (!location.refusal.isEmpty())
+        m_store.refuseFolder(location.refusal);
     m_store.load();
+    if (!location.notice.isEmpty())
+        sl_showWarning(location.notice);
 
     if (!m_store.isFolderUsable()) {
         // The banner says why; without its data folder the server takes no

@@ -4,6 +4,7 @@
 #include "admintexts.h"
 #include "message.h"
 #include "connectionserver.h"
+#include "datalocation.h"
 #include "datastore.h"
 
 #include <QList>
@@ -39,8 +40,9 @@ class Server : public QWidget
     Q_OBJECT
 
 public:
-    // Keeps its data files in `folder`; `port` 0 takes any free port.
-    explicit Server(const QString &folder, quint16 port = ServerPort, QWidget *parent = nullptr);
+    // Keeps its data files in the location's folder (a folder name will do);
+    // `port` 0 takes any free port.
+    explicit Server(const DataLocation &location, quint16 port = ServerPort, QWidget *parent = nullptr);
     ~Server() override;
 
     DataStore &dataStore() { return m_store; }

@@ -1,6 +1,7 @@
 #include "datastore.h"
 
 #include "datafolder.h"
+#include "datalocation.h"
 #include "encoding.h"
 
 #include <QDateTime>
@@ -27,11 +28,6 @@ DataStore::DataStore(const QString &folder, QObject *parent)
 {
 }
 
-QString DataStore::defaultFolder()
-{
-    return QDir::tempPath() + QStringLiteral("/School");
-}
-
 QString DataStore::questionsPath() const
 {
     return m_folder + QStringLiteral("/questions_file.bin");
@@ -55,10 +51,23 @@ QString DataStore::settingsPath() const
 void DataStore::load()
 {
     changed();
-    m_folderRefusal = prepareDataFolder(m_folder);
-    if (!m_folderRefusal.isEmpty())
+    if (m_folderRefusal.isEmpty())
+        m_folderRefusal = prepareDataFolder(m_folder);
+    if (!m_folderRefusal.isEmpty()) {
         warn(m_folderRefusal);
+    } else if (QFileInfo::exists(restoreFolder())) {
+        const QString error = finishRestore();
+        if (!error.isEmpty())
+            warn(tr("Прерванное восстановление резервной копии не удалось завершить: %1").arg(error));
+    }
+    readFiles();
+    takeSnapshot(tr("Запуск сервера"), true);
+}
 
+void DataStore::readFiles()
+{
+    changed();
+    m_answersImageValid = false;
     m_questions = loadFile(questionsPath(), decodeGroupList).value_or(QuestionStore());
     padGroups();
 
@@ -68,6 +77,132 @@ void DataStore::load()
     m_answers = loadFile(answersPath(), decodeAnswerList).value_or(AnswerStore());
 
     m_seasonStart = loadFile(settingsPath(), decodeSeasonStart).value_or(QDate());
+}
+
+void DataStore::takeSnapshot(const QString &reason, bool unlessSame, QString *error)
+{
+    m_snapshotDay = QDate::currentDate();
+    if (!isFolderUsable() || !holdsDataFile(m_folder))
+        return;
+    const QString why = snapshots().take(reason, QDateTime::currentDateTime(), unlessSame);
+    if (error)
+        *error = why;
+    else if (!why.isEmpty())
+        warn(tr("Не удалось сохранить резервную копию данных (%1): %2").arg(reason, why));
+}
+
+void DataStore::beforeChange()
+{
+    if (m_snapshotDay != QDate::currentDate())
+        takeSnapshot(tr("Первое изменение за день"), true);
+}
+
+bool DataStore::snapshotBefore(const QString &action)
+{
+    QString error;
+    takeSnapshot(action, false, &error);
+    if (error.isEmpty())
+        return true;
+    warn(tr("«%1» не выполнено: не удалось сохранить резервную копию данных (%2). Ничего не удалено.")
+             .arg(action, error));
+    return false;
+}
+
+QString DataStore::restoreFolder() const
+{
+    return m_folder + QStringLiteral("/.restore");
+}
+
+namespace {
+const QString RestoreReady = QStringLiteral("ready");
+} // namespace
+
+QString DataStore::restore(const QString &path)
+{
+    const SnapshotInfo info = Snapshots::inspect(path);
+    if (!info.damage.isEmpty())
+        return tr("резервная копия «%1» не восстановлена: %2").arg(info.name, info.damage);
+    if (!isFolderUsable())
+        return m_folderRefusal;
+    if (!snapshotBefore(tr("Восстановление резервной копии от %1")
+                            .arg(info.time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")))))
+        return tr("не удалось сохранить резервную копию нынешних данных");
+
+    // The copies are staged beside the data files; the list of the files
+    // the snapshot holds, written last, makes the restore complete.
+    const QString staging = restoreFolder();
+    QDir(staging).removeRecursively();
+    QString error = prepareDataFolder(staging);
+    QStringList present;
+    for (const QString &name : dataFileNames()) {
+        if (!error.isEmpty())
+            break;
+        QFile file(path + QLatin1Char('/') + name);
+        if (!file.exists())
+            continue;
+        present.append(name);
+        error = file.open(QIODevice::ReadOnly) ? saveWhole(staging + QLatin1Char('/') + name, file.readAll())
+                                               : file.errorString();
+        passStep();
+    }
+    if (error.isEmpty())
+        error = saveWhole(staging + QLatin1Char('/') + RestoreReady, present.join(QLatin1Char('\n')).toUtf8());
+    if (!error.isEmpty()) {
+        QDir(staging).removeRecursively();
+        return error;
+    }
+    passStep();
+    error = finishRestore();
+    if (!error.isEmpty())
+        return error;
+
+    const AccountStore before = m_accounts;
+    readFiles();
+    // A connection logged in with an account the restored store lacks, or
+    // gives to somebody else, must not live on as it.
+    for (int kind = 0; kind < before.size(); ++kind) {
+        for (const Account &old : before.at(kind)) {
+            const QVector<Account> &now = m_accounts.at(kind);
+            if (std::none_of(now.cbegin(), now.cend(), [&](const Account &a) { return a.id == old.id && a.name == old.name; }))
+                emit accountRemoved(old.id);
+        }
+    }
+    emit restored();
+    emit questionsChanged();
+    emit accountsChanged();
+    emit seasonStartChanged();
+    emit answersWritten();
+    return QString();
+}
+
+// Moves the staged files over the data files; files the snapshot lacks go.
+// Can be run again after a stop at any point.
+QString DataStore::finishRestore()
+{
+    const QString staging = restoreFolder();
+    QFile ready(staging + QLatin1Char('/') + RestoreReady);
+    if (!ready.open(QIODevice::ReadOnly)) {
+        // Cut short before it was complete: the data files are untouched.
+        QDir(staging).removeRecursively();
+        return QString();
+    }
+    const QStringList present = QString::fromUtf8(ready.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ready.close();
+    for (const QString &name : dataFileNames()) {
+        const QString staged = staging + QLatin1Char('/') + name;
+        const QString target = m_folder + QLatin1Char('/') + name;
+        if (present.contains(name)) {
+            if (QFileInfo::exists(staged) && !replaceFile(staged, target))
+                return tr("файл «%1» не удалось заменить").arg(shown(target));
+        } else if (QFileInfo::exists(target) && !(QFile::remove(target) && syncFolder(m_folder))) {
+            return tr("файл «%1» не удалось удалить").arg(shown(target));
+        }
+        passStep();
+    }
+    if (!QDir(staging).removeRecursively())
+        return tr("папку «%1» не удалось удалить").arg(shown(staging));
+    syncFolder(m_folder);
+    return QString();
 }
 
 std::optional<QByteArray> DataStore::readFile(const QString &path)
@@ -210,6 +345,7 @@ void DataStore::padGroups()
 
 bool DataStore::setQuestions(const QuestionStore &questions)
 {
+    beforeChange();
     changed();
     m_questions = questions;
     padGroups();
@@ -227,6 +363,7 @@ bool DataStore::addAccount(int kind, const Account &account)
 {
     if (kind < 0 || kind >= m_accounts.size())
         return false;
+    beforeChange();
     changed();
     m_accounts[kind].append(account);
     const bool written = writeAccounts();
@@ -238,6 +375,7 @@ bool DataStore::updateAccount(int kind, int index, const Account &account)
 {
     if (!hasAccount(kind, index))
         return false;
+    beforeChange();
     changed();
     m_accounts[kind][index] = account;
     const bool written = writeAccounts();
@@ -249,6 +387,7 @@ bool DataStore::removeAccount(int kind, int index)
 {
     if (!hasAccount(kind, index))
         return false;
+    beforeChange();
     const qint32 id = m_accounts.at(kind).at(index).id;
     changed();
     m_accounts[kind].remove(index);
@@ -262,6 +401,7 @@ bool DataStore::appendAnswers(const QVector<Answer> &answers)
 {
     if (!checkRoom(m_answers.size(), answers.size(), tr("ответов")))
         return false;
+    beforeChange();
     // Only the new answers are encoded while the image is current; the
     // revision does not move, so caches built from the store stay good.
     const int imageSize = m_answersImage.size();
@@ -287,6 +427,7 @@ bool DataStore::appendAnswers(const QVector<Answer> &answers)
 
 int DataStore::removeAnswers(const std::function<bool(const Answer &)> &doomed)
 {
+    beforeChange();
     const int before = m_answers.size();
     forgetAnswers(doomed);
     writeAnswers();
@@ -296,6 +437,7 @@ int DataStore::removeAnswers(const std::function<bool(const Answer &)> &doomed)
 
 std::optional<int> DataStore::removeAnswersWhole(const std::function<bool(const Answer &)> &doomed)
 {
+    beforeChange();
     const AnswerStore before = m_answers;
     forgetAnswers(doomed);
     if (!writeAnswers(OnFailure::RemovalUndone)) {
@@ -311,6 +453,7 @@ bool DataStore::removeAnswerAt(int index)
 {
     if (index < 0 || index >= m_answers.size())
         return false;
+    beforeChange();
     changed();
     m_answers.remove(index);
     writeAnswers();
@@ -328,6 +471,7 @@ void DataStore::forgetAnswers(const std::function<bool(const Answer &)> &doomed)
 
 bool DataStore::setSeasonStart(const QDate &date)
 {
+    beforeChange();
     changed();
     m_seasonStart = date;
     const bool written = writeSettings();
