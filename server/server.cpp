@@ -757,7 +757,7 @@ void Server::sl_delete_history(int questionId, int number)
         }
         if (!confirmed)
             return;
-        if (cardIsCurrent())
+        if (cardIsCurrent() && m_store.snapshotBefore(tr("Удаление ответа")))
             m_store.removeAnswerAt(index);
     }
     rebuildHistory();
