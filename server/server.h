@@ -97,6 +97,10 @@ private slots:
     void on_pb_begin_season_clicked();
     void on_pb_archive_clicked();
 
+    // Snapshots.
+    void on_pb_backups_clicked();
+    void sl_storeRestored();
+
     // Warnings and the history's refresh hint.
     void on_pb_hide_warnings_clicked();
     void sl_showWarning(const QString &text);
@@ -170,6 +174,10 @@ private:
     void updateTeacherFilter(int from = 0);
 
     void showStoreFill();
+
+    // The size and place of the window, kept between starts.
+    void restorePlacement();
+    void savePlacement() const;
 
     DataStore m_store;
     ConnectionServer m_connections;

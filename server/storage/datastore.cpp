@@ -167,11 +167,11 @@ QString DataStore::restore(const QString &path)
                 emit accountRemoved(old.id);
         }
     }
-    emit restored();
     emit questionsChanged();
     emit accountsChanged();
     emit seasonStartChanged();
     emit answersWritten();
+    emit restored();
     return QString();
 }
 

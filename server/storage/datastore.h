@@ -138,7 +138,8 @@ signals:
     void questionsChanged();
     void accountsChanged();
     void seasonStartChanged();
-    // After restore() replaced every store.
+    // After restore() replaced every store, and after the signals of each
+    // store's change.
     void restored();
     // A Russian text for the administrator: a write that failed, a damaged
     // file that was set aside, a change refused because the store is full.
