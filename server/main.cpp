@@ -46,10 +46,15 @@ int main(int argc, char *argv[])
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
     const QCommandLineOption dataDir(QStringLiteral("data-dir"), QString(), QStringLiteral("DIR"));
     parser.addOptions({help, version, dataDir});
-    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
-        const QString why = parser.errorText().isEmpty()
-            ? QStringLiteral("лишний аргумент «%1»").arg(parser.positionalArguments().constFirst())
-            : parser.errorText();
+    const bool parsed = parser.parse(arguments);
+    if (!parsed || !parser.positionalArguments().isEmpty()) {
+        QString why;
+        if (!parser.unknownOptionNames().isEmpty())
+            why = QStringLiteral("неизвестный параметр «%1»").arg(parser.unknownOptionNames().constFirst());
+        else if (!parsed)
+            why = QStringLiteral("после --data-dir нужно указать папку");
+        else
+            why = QStringLiteral("лишний аргумент «%1»").arg(parser.positionalArguments().constFirst());
         print(stderr, QStringLiteral("%1: %2 (справка: %1 --help)\n").arg(program, why));
         return 2;
     }
