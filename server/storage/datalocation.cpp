@@ -44,31 +44,35 @@ QString copyChecked(const QString &from, const QString &to)
     return QString();
 }
 
-// Copies the data files and the archive of `from` into the new folder `to`.
-QString copySchool(const QString &from, const QString &to)
+// Copies the regular files `names` of `from` that exist into `to`, a
+// folder it creates owner-only.
+QString copyFiles(const QString &from, const QString &to, const QStringList &names)
 {
     QString error = prepareDataFolder(to);
-    if (!error.isEmpty())
-        return error;
-    for (const QString &name : dataFileNames()) {
-        const QFileInfo file(from + QLatin1Char('/') + name);
-        if (file.exists() && (error = copyChecked(file.filePath(), to + QLatin1Char('/') + name)).size())
+    for (const QString &name : names) {
+        if (!error.isEmpty())
             return error;
+        const QString file = from + QLatin1Char('/') + name;
+        if (QFileInfo(file).isFile())
+            error = copyChecked(file, to + QLatin1Char('/') + name);
     }
+    if (error.isEmpty() && !syncFolder(to))
+        error = tr("папку «%1» не удалось сбросить на диск").arg(shown(to));
+    return error;
+}
+
+// Copies the archive and the data files of `from` into the new folder `to`;
+// the archive first, so that flushing `to` last flushes its entry too.
+QString copySchool(const QString &from, const QString &to)
+{
     const QString archive = from + QStringLiteral("/archive");
     if (QFileInfo(archive).isDir()) {
-        const QString copy = to + QStringLiteral("/archive");
-        if ((error = prepareDataFolder(copy)).size())
+        const QString error = copyFiles(archive, to + QStringLiteral("/archive"),
+                                        QDir(archive).entryList(QDir::Files | QDir::Hidden));
+        if (!error.isEmpty())
             return error;
-        const QFileInfoList files = QDir(archive).entryInfoList(QDir::Files | QDir::Hidden);
-        for (const QFileInfo &file : files) {
-            if ((error = copyChecked(file.filePath(), copy + QLatin1Char('/') + file.fileName())).size())
-                return error;
-        }
-        if (!syncFolder(copy))
-            return tr("папку «%1» не удалось сбросить на диск").arg(shown(copy));
     }
-    return QString();
+    return copyFiles(from, to, dataFileNames());
 }
 
 // Renames `from` to `to`, replacing an empty folder at `to`, and flushes
@@ -130,8 +134,6 @@ DataLocation locateData(const QString &lasting, const QString &old)
 
     passStep();
     QString error = copySchool(old, incoming);
-    if (error.isEmpty() && !syncFolder(incoming))
-        error = tr("папку «%1» не удалось сбросить на диск").arg(shown(incoming));
     passStep();
     if (error.isEmpty() && !QDir().mkpath(QFileInfo(lasting).absolutePath()))
         error = tr("не удалось создать папку «%1»").arg(shown(QFileInfo(lasting).absolutePath()));
