@@ -5,33 +5,21 @@
 
 namespace {
 
-// A school as older versions left it: the four files and an archive.
+// A school as older versions left it: data files and an archive.
 const QMap<QString, QByteArray> OldSchool = {
     {QStringLiteral("questions_file.bin"), "questions"},
-    {QStringLiteral("users_file.bin"), "users"},
-    {QStringLiteral("answer_file.bin"), "answers"},
     {QStringLiteral("setting.ini"), "season!!"},
-    {QStringLiteral("archive/answers-2026-01-01.bin"), "archived"},
     {QStringLiteral("archive/answers-2026-01-01.csv"), "archived;csv"},
 };
 
-bool writeSchool(const QString &folder)
-{
-    for (auto it = OldSchool.cbegin(); it != OldSchool.cend(); ++it) {
-        const QString path = folder + QLatin1Char('/') + it.key();
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(it.value()) != it.value().size())
-            return false;
-    }
-    return true;
-}
-
-bool holdsSchool(const QString &folder)
+// Writes the school into `folder`, or checks that `folder` holds it.
+bool school(const QString &folder, bool write = false)
 {
     for (auto it = OldSchool.cbegin(); it != OldSchool.cend(); ++it) {
         QFile file(folder + QLatin1Char('/') + it.key());
-        if (!file.open(QIODevice::ReadOnly) || file.readAll() != it.value())
+        if (write ? !QDir().mkpath(QFileInfo(file).path()) || !file.open(QIODevice::WriteOnly)
+                        || file.write(it.value()) != it.value().size()
+                  : !file.open(QIODevice::ReadOnly) || file.readAll() != it.value())
             return false;
     }
     return true;
@@ -72,49 +60,41 @@ void tst_DataLocation::init()
 void tst_DataLocation::locate_data()
 {
     QTest::addColumn<bool>("oldData");
-    QTest::addColumn<bool>("lastingData");
-    QTest::addColumn<bool>("lastingEmptyFolder");
+    QTest::addColumn<int>("lasting"); // 0 missing, 1 an empty folder, 2 holding data
     QTest::addColumn<bool>("moves");
     QTest::addColumn<QString>("noticeNames");
 
-    QTest::newRow("fresh: nothing to move") << false << false << false << false << QString();
-    QTest::newRow("old school: moved") << true << false << false << true << QStringLiteral("School.moved-");
-    QTest::newRow("old school, empty lasting folder: moved") << true << false << true << true
-                                                              << QStringLiteral("School.moved-");
-    QTest::newRow("both hold data: lasting used, old named") << true << true << false << false
-                                                              << QStringLiteral("tmp");
-    QTest::newRow("lasting only") << false << true << false << false << QString();
+    QTest::newRow("fresh: nothing to move") << false << 0 << false << QString();
+    QTest::newRow("old school: moved") << true << 0 << true << QStringLiteral("School.moved-");
+    QTest::newRow("old school, empty lasting folder: moved") << true << 1 << true << QStringLiteral("School.moved-");
+    QTest::newRow("both hold data: lasting used, old named") << true << 2 << false << QStringLiteral("tmp");
 }
 
 void tst_DataLocation::locate()
 {
     QFETCH(bool, oldData);
-    QFETCH(bool, lastingData);
-    QFETCH(bool, lastingEmptyFolder);
+    QFETCH(int, lasting);
     QFETCH(bool, moves);
     QFETCH(QString, noticeNames);
 
     if (oldData)
-        QVERIFY(writeSchool(m_old));
-    if (lastingData) {
+        QVERIFY(school(m_old, true));
+    if (lasting > 0)
         QVERIFY(QDir().mkpath(m_lasting));
-        QFile newer(m_lasting + QStringLiteral("/users_file.bin"));
-        QVERIFY(newer.open(QIODevice::WriteOnly) && newer.write("newer") == 5);
-    }
-    if (lastingEmptyFolder)
-        QVERIFY(QDir().mkpath(m_lasting));
+    if (lasting > 1)
+        QVERIFY(QFile(m_lasting + QStringLiteral("/users_file.bin")).open(QIODevice::WriteOnly));
 
     const DataLocation location = locateData(m_lasting, m_old);
     QCOMPARE(location.folder, m_lasting);
     QCOMPARE(location.refusal, QString());
     QCOMPARE(location.notice.isEmpty(), noticeNames.isEmpty());
     QVERIFY(location.notice.contains(noticeNames));
-    QCOMPARE(holdsSchool(m_lasting), moves);
+    QCOMPARE(school(m_lasting), moves);
     QCOMPARE(QFileInfo::exists(m_old), oldData && !moves);
     const QStringList aside = movedAside(QFileInfo(m_old).absolutePath());
     QCOMPARE(aside.size(), moves ? 1 : 0);
     if (moves) {
-        QVERIFY(holdsSchool(QFileInfo(m_old).absolutePath() + QLatin1Char('/') + aside.first()));
+        QVERIFY(school(QFileInfo(m_old).absolutePath() + QLatin1Char('/') + aside.first()));
         // A folder once moved aside is never moved again.
         QVERIFY(QDir(m_lasting).removeRecursively());
         QVERIFY(locateData(m_lasting, m_old).notice.isEmpty());
@@ -127,28 +107,24 @@ void tst_DataLocation::locate()
 // lasting folder.
 void tst_DataLocation::killAtEachStep()
 {
-    for (int step = 1;; ++step) {
+    int step = 1;
+    for (;; ++step) {
         init();
-        QVERIFY(writeSchool(m_old));
+        QVERIFY(school(m_old, true));
         QProcess child;
         child.start(QStringLiteral(STEP_CHILD), {QString::number(step), QStringLiteral("migrate"), m_lasting, m_old});
-        QVERIFY(child.waitForFinished(60000));
-        QVERIFY2(child.exitCode() == 0 || child.exitCode() == 3, qPrintable(QString::number(child.exitCode())));
-        const bool oldWhole = holdsSchool(m_old);
-        QVERIFY2(oldWhole || holdsSchool(m_lasting), qPrintable(QString::number(step)));
-        if (!holdsSchool(m_lasting))
-            QVERIFY(!holdsDataFile(m_lasting));
+        QVERIFY(child.waitForFinished(60000) && (child.exitCode() == 0 || child.exitCode() == 3));
+        // No half copy is ever taken for the school.
+        QVERIFY2(school(m_lasting) || (school(m_old) && !holdsDataFile(m_lasting)), qPrintable(QString::number(step)));
 
-        const DataLocation next = locateData(m_lasting, m_old);
-        QCOMPARE(next.refusal, QString());
-        QVERIFY(holdsSchool(m_lasting));
+        QCOMPARE(locateData(m_lasting, m_old).refusal, QString());
+        QVERIFY(school(m_lasting));
         QVERIFY(!QFileInfo::exists(m_lasting + QStringLiteral(".incoming")));
-        QCOMPARE(movedAside(QFileInfo(m_old).absolutePath()).size() + (holdsSchool(m_old) ? 1 : 0), 1);
-        if (child.exitCode() == 0) {
-            QVERIFY(step > 4);
+        QCOMPARE(movedAside(QFileInfo(m_old).absolutePath()).size() + (school(m_old) ? 1 : 0), 1);
+        if (child.exitCode() == 0)
             break;
-        }
     }
+    QVERIFY(step > 4);
 }
 
 QTEST_GUILESS_MAIN(tst_DataLocation)
