@@ -12,7 +12,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #elif defined(Q_OS_WIN)
-#include <io.h>
 #include <windows.h>
 #endif
 
@@ -23,13 +22,12 @@ QString tr(const char *text)
     return QCoreApplication::translate("DataFolder", text);
 }
 
-// Flushes an open file's bytes to the disk.
+// Flushes an open file's bytes to the disk. Elsewhere QSaveFile::commit()
+// does it itself (FlushFileBuffers on Windows), on a handle of its own.
 bool syncFile(int handle)
 {
 #ifdef Q_OS_UNIX
     return ::fsync(handle) == 0;
-#elif defined(Q_OS_WIN)
-    return ::_commit(handle) == 0;
 #else
     Q_UNUSED(handle)
     return true;
