@@ -20,6 +20,10 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
+// In the staging folder of a restore: the names of the files the snapshot
+// holds, written once all of them are staged.
+const QString RestoreReady = QStringLiteral("ready");
+
 } // namespace
 
 DataStore::DataStore(const QString &folder, QObject *parent)
@@ -113,10 +117,6 @@ QString DataStore::restoreFolder() const
     return m_folder + QStringLiteral("/.restore");
 }
 
-namespace {
-const QString RestoreReady = QStringLiteral("ready");
-} // namespace
-
 QString DataStore::restore(const QString &path)
 {
     const SnapshotInfo info = Snapshots::inspect(path);
@@ -163,7 +163,8 @@ QString DataStore::restore(const QString &path)
     for (int kind = 0; kind < before.size(); ++kind) {
         for (const Account &old : before.at(kind)) {
             const QVector<Account> &now = m_accounts.at(kind);
-            if (std::none_of(now.cbegin(), now.cend(), [&](const Account &a) { return a.id == old.id && a.name == old.name; }))
+            const auto same = [&](const Account &a) { return a.id == old.id && a.name == old.name; };
+            if (std::none_of(now.cbegin(), now.cend(), same))
                 emit accountRemoved(old.id);
         }
     }
