@@ -1,7 +1,12 @@
 #include "datafolder.h"
 #include "datalocation.h"
+#include "tst_corefixtures.h"
 
 #include <QtTest>
+
+#include <unistd.h>
+
+using namespace fixtures;
 
 namespace {
 
@@ -41,6 +46,7 @@ private slots:
     void locate_data();
     void locate();
     void killAtEachStep();
+    void killAtEachStepOfRestore();
 
 private:
     QScopedPointer<QTemporaryDir> m_dir;
@@ -110,7 +116,8 @@ void tst_DataLocation::killAtEachStep()
         init();
         QVERIFY(school(m_old, true));
         QProcess child;
-        child.start(QStringLiteral(STEP_CHILD), {QString::number(step), QStringLiteral("migrate"), m_lasting, m_old});
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--stop-at"), QString::number(step), QStringLiteral("migrate"), m_lasting, m_old});
         QVERIFY(child.waitForFinished(60000) && (child.exitCode() == 0 || child.exitCode() == 3));
         // No half copy is ever taken for the school.
         QVERIFY2(school(m_lasting) || (school(m_old) && !holdsDataFile(m_lasting)), qPrintable(QString::number(step)));
@@ -125,5 +132,71 @@ void tst_DataLocation::killAtEachStep()
     QVERIFY(step > 4);
 }
 
-QTEST_GUILESS_MAIN(tst_DataLocation)
+// A restore stopped dead at each of its steps leaves, at the next start,
+// either the old store or the restored one.
+void tst_DataLocation::killAtEachStepOfRestore()
+{
+    int step = 1;
+    for (;; ++step) {
+        init();
+        const QString &folder = m_lasting;
+        AnswerStore before;
+        QString snapshot;
+        {
+            DataStore store(folder);
+            QVERIFY(loadSchool(store));
+            snapshot = store.snapshots().list().first().path;
+            QVERIFY(store.appendAnswers(QVector<Answer>(4, makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2026, 1, 1), 3))));
+            QVERIFY(store.removeAccount(ExpertKind, 0));
+            QVERIFY(store.setSeasonStart(QDate(2026, 9, 1)));
+            before = store.answers();
+        }
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--stop-at"), QString::number(step), QStringLiteral("restore"), folder, snapshot});
+        QVERIFY(child.waitForFinished(60000) && (child.exitCode() == 0 || child.exitCode() == 3));
+
+        DataStore after(folder);
+        after.load();
+        const bool restored = after.answers().isEmpty() && after.accounts() == schoolAccounts()
+            && !after.seasonStart().isValid();
+        const bool old = after.answers() == before && after.accounts() != schoolAccounts()
+            && after.seasonStart() == QDate(2026, 9, 1);
+        QVERIFY2(restored || old, qPrintable(QString::number(step)));
+        if (child.exitCode() == 0) {
+            QVERIFY(restored);
+            // The state before the restore is a snapshot of its own.
+            QCOMPARE(after.snapshots().list().at(1).answers, 4);
+            break;
+        }
+    }
+    QVERIFY(step > 4);
+}
+
+static int stopAt = 0;
+
+// Run as "tst_datalocation --stop-at STEP migrate LASTING OLD" or "...
+// restore FOLDER SNAPSHOT", this is the program the kill tests stop dead,
+// like a power cut, at step STEP: it exits 3 then, 0 when the work ended
+// first.
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 6 && args.at(1) == QLatin1String("--stop-at")) {
+        stopAt = args.at(2).toInt();
+        setStepHook([](int step) {
+            if (step == stopAt)
+                ::_exit(3);
+        });
+        if (args.at(3) == QLatin1String("migrate"))
+            return locateData(args.at(4), args.at(5)).refusal.isEmpty() ? 0 : 1;
+        DataStore store(args.at(4));
+        store.load();
+        return store.restore(args.at(5)).isEmpty() ? 0 : 1;
+    }
+    tst_DataLocation test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_datalocation.moc"

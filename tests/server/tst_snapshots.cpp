@@ -26,7 +26,6 @@ private slots:
     void takeAndList();
     void prune_data();
     void prune();
-    void killAtEachStepOfRestore();
 
 private:
     QScopedPointer<QTemporaryDir> m_dir;
@@ -112,45 +111,6 @@ void tst_Snapshots::prune()
     expected.append(Now.toString(QStringLiteral("yyyy-MM-dd_HHmmss")));
     expected.sort();
     QCOMPARE(snapshotNames(m_folder), expected);
-}
-
-// A restore stopped dead at each of its steps leaves, at the next start,
-// either the old store or the restored one.
-void tst_Snapshots::killAtEachStepOfRestore()
-{
-    int step = 1;
-    for (;; ++step) {
-        init();
-        AnswerStore before;
-        QString snapshot;
-        {
-            DataStore store(m_folder);
-            QVERIFY(loadSchool(store));
-            snapshot = store.snapshots().list().first().path;
-            QVERIFY(store.appendAnswers(QVector<Answer>(4, makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2026, 1, 1), 3))));
-            QVERIFY(store.removeAccount(ExpertKind, 0));
-            QVERIFY(store.setSeasonStart(QDate(2026, 9, 1)));
-            before = store.answers();
-        }
-        QProcess child;
-        child.start(QStringLiteral(STEP_CHILD), {QString::number(step), QStringLiteral("restore"), m_folder, snapshot});
-        QVERIFY(child.waitForFinished(60000) && (child.exitCode() == 0 || child.exitCode() == 3));
-
-        DataStore after(m_folder);
-        after.load();
-        const bool restored = after.answers().isEmpty() && after.accounts() == schoolAccounts()
-            && !after.seasonStart().isValid();
-        const bool old = after.answers() == before && after.accounts() != schoolAccounts()
-            && after.seasonStart() == QDate(2026, 9, 1);
-        QVERIFY2(restored || old, qPrintable(QString::number(step)));
-        if (child.exitCode() == 0) {
-            QVERIFY(restored);
-            // The state before the restore is a snapshot of its own.
-            QCOMPARE(after.snapshots().list().at(1).answers, 4);
-            break;
-        }
-    }
-    QVERIFY(step > 4);
 }
 
 QTEST_GUILESS_MAIN(tst_Snapshots)
