@@ -196,7 +196,7 @@ bool timeOverview(Server &server, QTabWidget *tabs)
 int runServer(int count, const Ending &ending)
 {
     // The server program's folder, under the temporary folder main() chose.
-    const QString folder = DataStore::defaultFolder();
+    const QString folder = temporaryDataFolder();
     {
         DataStore store(folder);
         if (!loadSchool(store, benchSchool(count), seasonStart()))

@@ -191,7 +191,7 @@ struct ServerProcess
     QProcess process;
     School school;
 
-    // The school's files in $TMPDIR/School of a fresh TMPDIR, `missing`
+    // The school's files in the folder School of a fresh folder, `missing`
     // answers short of the limit, then the server program on them.
     bool start(int missing)
     {
@@ -213,7 +213,8 @@ struct ServerProcess
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(QStringLiteral(SERVER_PROGRAM), QStringList());
+        process.start(QStringLiteral(SERVER_PROGRAM),
+                      {QStringLiteral("--data-dir"), home.path() + QStringLiteral("/School")});
         if (!process.waitForStarted())
             return false;
         return waitFor([] { return accepts(); });

@@ -15,7 +15,7 @@ build=$(realpath "$build")
 root=$build/unpacked
 work=$build/run
 rm -rf "$root" "$work"
-mkdir -p "$root" "$work/cwd" "$work/tmp" "$work/config/School" "$work/runtime"
+mkdir -p "$root" "$work/cwd" "$work/tmp" "$work/config/School" "$work/data" "$work/home" "$work/runtime"
 chmod 700 "$work/runtime"
 
 fail() { echo "check-packages: $*" >&2; exit 1; }
@@ -41,8 +41,8 @@ done
 # running when the time is up. What it prints goes to $work/PROGRAM.log.
 run_installed() {
     local program=$1 status=0
-    (cd "$work/cwd" && env QT_QPA_PLATFORM=offscreen TMPDIR="$work/tmp" \
-        XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
+    (cd "$work/cwd" && env QT_QPA_PLATFORM=offscreen TMPDIR="$work/tmp" HOME="$work/home" \
+        XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime" \
         QT_LOGGING_RULES="school.client.files.debug=true" \
         timeout 5 "$root/usr/bin/school-questionnaire-$program") >"$work/$program.log" 2>&1 || status=$?
     [ "$status" -eq 124 ] || { cat "$work/$program.log"; fail "$program ended with status $status"; }
@@ -54,7 +54,7 @@ run_installed() {
 
 run_installed server
 grep -qE "Server run!|Unable to start the server" "$work/server.log" || fail "the server did not start"
-[ -d "$work/tmp/School" ] || fail "the server made no data folder in TMPDIR"
+[ -d "$work/data/School/Server/School" ] || fail "the server made no data folder in XDG_DATA_HOME"
 
 # Seen in the last client's log, or the check fails.
 client_found() {

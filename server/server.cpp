@@ -4,6 +4,7 @@
 #include "accountlogic.h"
 #include "answerarchive.h"
 #include "answerhistoryview.h"
+#include "backupsdialog.h"
 #include "dialoguser.h"
 #include "editquestunit.h"
 #include "historyfilter.h"
@@ -13,6 +14,11 @@
 #include "seasonoverviewtab.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QStyle>
+#include <QTabBar>
 #include <QDebug>
 #include <QDir>
 #include <QMessageBox>
@@ -43,9 +49,9 @@ constexpr int ShownWarnings = 5;
 
 } // namespace
 
-Server::Server(const QString &folder, quint16 port, QWidget *parent)
+Server::Server(const DataLocation &location, quint16 port, QWidget *parent)
     : QWidget(parent)
-    , m_store(folder)
+    , m_store(location.folder)
     , m_connections(&m_store, port)
     , ui(new Ui::ServerClass)
 {
@@ -110,9 +116,14 @@ Server::Server(const QString &folder, quint16 port, QWidget *parent)
 
     connect(&m_store, &DataStore::warning, this, &Server::sl_showWarning);
     connect(&m_store, &DataStore::answersWritten, this, &Server::sl_answersWritten);
+    connect(&m_store, &DataStore::restored, this, &Server::sl_storeRestored);
     connect(m_connections.loginLimiter(), &LoginLimiter::blocked, this, &Server::sl_loginsBlocked);
     connect(&m_connections, &ConnectionServer::warning, this, &Server::sl_showWarning);
+    if (!location.refusal.isEmpty())
+        m_store.refuseFolder(location.refusal);
     m_store.load();
+    if (!location.notice.isEmpty())
+        sl_showWarning(location.notice);
 
     if (!m_store.isFolderUsable()) {
         // The banner says why; without its data folder the server takes no
@@ -127,6 +138,7 @@ Server::Server(const QString &folder, quint16 port, QWidget *parent)
                            .arg(QString::number(port), reason));
     }
 
+    ui->l_data_folder->setText(QDir::toNativeSeparators(m_store.folder()));
     ui->l_begin_season->setText(m_store.seasonStart().toString(Qt::TextDate));
     on_cb_edit_group_currentIndexChanged(0);
 
@@ -147,6 +159,7 @@ Server::Server(const QString &folder, quint16 port, QWidget *parent)
     m_checkTimer = new QTimer(this);
     connect(m_checkTimer, &QTimer::timeout, this, &Server::sl_checkChangeQuestion);
     m_checkTimer->start(CheckIntervalMs);
+    restorePlacement();
 }
 
 Server::~Server() = default;
@@ -263,10 +276,37 @@ bool Server::settleEdits()
 
 void Server::closeEvent(QCloseEvent *event)
 {
-    if (settleEdits())
+    if (settleEdits()) {
+        savePlacement();
         QWidget::closeEvent(event);
-    else
+    } else {
         event->ignore();
+    }
+}
+
+void Server::restorePlacement()
+{
+    const QSettings settings(QStringLiteral("School"), QStringLiteral("Server"));
+    if (restoreGeometry(settings.value(QStringLiteral("window/geometry")).toByteArray())) {
+        // The screen it was on may be gone: the title bar must be on one.
+        const QRect title(frameGeometry().topLeft(), QSize(frameGeometry().width(), 40));
+        for (const QScreen *screen : QGuiApplication::screens()) {
+            if (screen->availableGeometry().intersected(title).width() >= 100)
+                return;
+        }
+    }
+    // All the tabs' titles in a row, without scroll arrows, where the screen
+    // has the room.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const int tabsWidth = ui->tabWidget->tabBar()->sizeHint().width() + 40;
+    const QSize size(qMin(qMax(width(), tabsWidth), screen.width()), qMin(qMax(height(), 640), screen.height()));
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, screen));
+}
+
+void Server::savePlacement() const
+{
+    QSettings(QStringLiteral("School"), QStringLiteral("Server"))
+        .setValue(QStringLiteral("window/geometry"), saveGeometry());
 }
 
 void Server::on_cb_edit_group_currentIndexChanged(int index)
@@ -761,7 +801,7 @@ void Server::sl_delete_history(int questionId, int number)
         }
         if (box.clickedButton() == authorDayButton)
             deleteAuthorDay(shown);
-        else if (box.clickedButton() == yesButton && cardIsCurrent())
+        else if (box.clickedButton() == yesButton && cardIsCurrent() && m_store.snapshotBefore(tr("Удаление ответа")))
             m_store.removeAnswerAt(index);
         else
             return;
@@ -786,7 +826,9 @@ void Server::deleteAuthorDay(const Answer &shown)
             .arg(name, day.toString(QStringLiteral("dd.MM.yyyy")), QString::number(n));
     };
     const QScopedValueRollback<bool> deleting(m_deletingAnswer, true);
-    if (confirmCounted(AdminText::ConfirmTitle, count, question))
+    if (confirmCounted(AdminText::ConfirmTitle, count, question)
+        && m_store.snapshotBefore(tr("Удаление ответов автора «%1» за %2")
+                                      .arg(name, day.toString(QStringLiteral("dd.MM.yyyy")))))
         m_store.removeAnswersOfAuthorOn(author, day);
 }
 
@@ -910,6 +952,35 @@ void Server::on_pb_archive_clicked()
                                  .arg(QString::number(outcome.moved),
                                       QDir::toNativeSeparators(outcome.answersFile),
                                       QDir::toNativeSeparators(outcome.csvFile)));
+}
+
+// ---- Snapshots -------------------------------------------------------------
+
+void Server::on_pb_backups_clicked()
+{
+    // A restore replaces the block the editor shows.
+    if (!settleEdits())
+        return;
+    BackupsDialog dialog(m_store, this);
+    dialog.exec();
+}
+
+void Server::sl_storeRestored()
+{
+    removeAllRows();
+    on_cb_edit_group_currentIndexChanged(currentGroup());
+    for (AccountTab &tab : m_tabs) {
+        {
+            const QSignalBlocker blocker(tab.user);
+            tab.user->clear();
+        }
+        tab.list->clear();
+        fillAccountTab(tab);
+    }
+    ui->l_begin_season->setText(m_store.seasonStart().toString(Qt::TextDate));
+    updateTeacherFilter();
+    rebuildHistory();
+    showStoreFill();
 }
 
 // ---- Warnings --------------------------------------------------------------

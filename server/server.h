@@ -4,6 +4,7 @@
 #include "admintexts.h"
 #include "message.h"
 #include "connectionserver.h"
+#include "datalocation.h"
 #include "datastore.h"
 
 #include <QList>
@@ -40,8 +41,9 @@ class Server : public QWidget
     Q_OBJECT
 
 public:
-    // Keeps its data files in `folder`; `port` 0 takes any free port.
-    explicit Server(const QString &folder, quint16 port = ServerPort, QWidget *parent = nullptr);
+    // Keeps its data files in the location's folder (a folder name will do);
+    // `port` 0 takes any free port.
+    explicit Server(const DataLocation &location, quint16 port = ServerPort, QWidget *parent = nullptr);
     ~Server() override;
 
     DataStore &dataStore() { return m_store; }
@@ -95,6 +97,10 @@ private slots:
     // Season and archive.
     void on_pb_begin_season_clicked();
     void on_pb_archive_clicked();
+
+    // Snapshots.
+    void on_pb_backups_clicked();
+    void sl_storeRestored();
 
     // Warnings and the history's refresh hint.
     void on_pb_hide_warnings_clicked();
@@ -174,6 +180,10 @@ private:
     void updateTeacherFilter(int from = 0);
 
     void showStoreFill();
+
+    // The size and place of the window, kept between starts.
+    void restorePlacement();
+    void savePlacement() const;
 
     DataStore m_store;
     ConnectionServer m_connections;

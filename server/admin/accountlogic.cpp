@@ -95,7 +95,10 @@ bool AccountLogic::remove(int kind, int index)
 {
     if (!isValid(kind, index))
         return false;
-    const qint32 id = m_store.accounts().at(kind).at(index).id;
+    const Account &doomed = m_store.accounts().at(kind).at(index);
+    const qint32 id = doomed.id;
+    if (!m_store.snapshotBefore(QStringLiteral("Удаление учётной записи «%1»").arg(doomed.name)))
+        return false;
     const bool aboutTeacher = kind == TeacherDoKind || kind == SchoolTeacherKind;
     m_store.removeAnswers([&](const Answer &a) {
         return (aboutTeacher ? a.subjectId : a.authorId) == id;

@@ -41,8 +41,9 @@ public:
     // Takes name, password and information from `entered`, keeps the rest;
     // refuses texts the format cannot count, as add() does.
     bool edit(int kind, int index, const Account &entered);
-    // Experts and parents take the answers they gave with them, teachers the
-    // answers given about them.
+    // After a snapshot, experts and parents take the answers they gave with
+    // them, teachers the answers given about them. False, with nothing
+    // removed, when the snapshot failed.
     bool remove(int kind, int index);
     bool setActive(int kind, int index, bool active);
     // Changes the first account of the kind named `name`; an empty

@@ -78,6 +78,8 @@ bool QuestionEditor::deleteBlock(int group, int block)
     if (!doomed)
         return false;
     const qint32 blockId = doomed->id;
+    if (!m_store.snapshotBefore(QStringLiteral("Удаление блока «%1»").arg(doomed->name)))
+        return false;
     m_store.removeAnswers([blockId](const Answer &a) { return a.blockId == blockId; });
     QuestionStore questions = m_store.questions();
     questions[group].blocks.remove(block);
@@ -139,6 +141,9 @@ bool QuestionEditor::saveBlock(int group, int block, const QVector<Question> &ro
             kept.append(true);
         }
     }
+    if (kept.contains(false)
+        && !m_store.snapshotBefore(QStringLiteral("Сохранение блока «%1» без части вопросов").arg(target.name)))
+        return false;
     for (int i = questions.size() - 1; i >= 0; --i) {
         if (!kept.at(i))
             questions.remove(i);

@@ -26,8 +26,9 @@ public:
     // warning) when the group already holds as many blocks as the file
     // format can count.
     int addBlock(int group, const QString &name);
-    // Removes the block's answers (answers file written), then the block
-    // (questions file written).
+    // After a snapshot, removes the block's answers (answers file written),
+    // then the block (questions file written). False, with nothing removed,
+    // when there is no such block or the snapshot failed.
     bool deleteBlock(int group, int block);
 
     // A new question for a row just opened: its id is the smallest one free
@@ -40,7 +41,8 @@ public:
     // the block holds overwrites that question, any other row is appended,
     // and questions no row holds are removed. Writes the questions file.
     // More rows, or a longer text, than the file format can count refuse
-    // the save with a warning and change nothing.
+    // the save with a warning and change nothing, as does a failed snapshot
+    // before a save that removes questions.
     bool saveBlock(int group, int block, const QVector<Question> &rows, bool active);
 
     // True while `rows` and `active` differ from the stored block (the text,

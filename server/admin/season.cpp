@@ -21,6 +21,8 @@ int seasonRemovalCount(const AnswerStore &answers, const QDate &today)
 
 int beginSeason(DataStore &store, const QDate &today)
 {
+    if (!store.snapshotBefore(QStringLiteral("Начало нового сезона")))
+        return -1;
     store.setSeasonStart(today);
     return store.removeAnswers(storedOn(today));
 }

@@ -11,7 +11,8 @@ class DataStore;
 // `today`, the answers stored today are removed (the others keep their
 // order), and the settings file and the answers file are both rewritten, so
 // that a restart cannot bring today's answers back into the new season.
-// Returns the number of answers removed.
+// Returns the number of answers removed; -1, with nothing changed, when the
+// snapshot taken first failed.
 int beginSeason(DataStore &store, const QDate &today);
 
 // How many answers beginSeason() on `today` would remove.

@@ -85,6 +85,10 @@ AnswerArchive::Outcome AnswerArchive::archive(const QDate &today)
     }
     if (moving.isEmpty())
         return outcome;
+    if (!m_store.snapshotBefore(tr("Перенос ответов прошлых сезонов в архив"))) {
+        outcome.error = tr("не удалось сохранить резервную копию данных");
+        return outcome;
+    }
 
     const std::optional<QByteArray> list = encodeAnswerList(moving);
     if (!QDir().mkpath(folder())) {

@@ -1,6 +1,7 @@
 #include "datastore.h"
 
 #include "datafolder.h"
+#include "datalocation.h"
 #include "encoding.h"
 
 #include <QDateTime>
@@ -21,17 +22,16 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
+// In the staging folder of a restore: the names of the files the snapshot
+// holds, written once all of them are staged.
+const QString RestoreReady = QStringLiteral("ready");
+
 } // namespace
 
 DataStore::DataStore(const QString &folder, QObject *parent)
     : QObject(parent)
     , m_folder(folder)
 {
-}
-
-QString DataStore::defaultFolder()
-{
-    return QDir::tempPath() + QStringLiteral("/School");
 }
 
 QString DataStore::questionsPath() const
@@ -57,10 +57,23 @@ QString DataStore::settingsPath() const
 void DataStore::load()
 {
     changed();
-    m_folderRefusal = prepareDataFolder(m_folder);
-    if (!m_folderRefusal.isEmpty())
+    if (m_folderRefusal.isEmpty())
+        m_folderRefusal = prepareDataFolder(m_folder);
+    if (!m_folderRefusal.isEmpty()) {
         warn(m_folderRefusal);
+    } else if (QFileInfo::exists(restoreFolder())) {
+        const QString error = finishRestore();
+        if (!error.isEmpty())
+            warn(tr("Прерванное восстановление резервной копии не удалось завершить: %1").arg(error));
+    }
+    readFiles();
+    takeSnapshot(tr("Запуск сервера"), true);
+}
 
+void DataStore::readFiles()
+{
+    changed();
+    m_answersImageValid = false;
     m_questions = loadFile(questionsPath(), decodeGroupList).value_or(QuestionStore());
     padGroups();
 
@@ -148,6 +161,145 @@ void DataStore::markReshapedQuestions(const QuestionStore &before)
         markReshaped(Record::Block, id);
     for (qint32 id : differingKeys(was.questions, is.questions))
         markReshaped(Record::Question, id);
+}
+
+void DataStore::takeSnapshot(const QString &reason, bool unlessSame, QString *error)
+{
+    m_snapshotDay = QDate::currentDate();
+    if (!isFolderUsable() || !holdsDataFile(m_folder))
+        return;
+    const QString why = snapshots().take(reason, QDateTime::currentDateTime(), unlessSame);
+    if (error)
+        *error = why;
+    else if (!why.isEmpty())
+        warn(tr("Не удалось сохранить резервную копию данных (%1): %2").arg(reason, why));
+}
+
+void DataStore::beforeChange()
+{
+    if (m_snapshotDay != QDate::currentDate())
+        takeSnapshot(tr("Первое изменение за день"), true);
+}
+
+bool DataStore::snapshotBefore(const QString &action)
+{
+    QString error;
+    takeSnapshot(action, false, &error);
+    if (error.isEmpty())
+        return true;
+    warn(tr("«%1» не выполнено: не удалось сохранить резервную копию данных (%2). Ничего не удалено.")
+             .arg(action, error));
+    return false;
+}
+
+QString DataStore::restoreFolder() const
+{
+    return m_folder + QStringLiteral("/.restore");
+}
+
+QString DataStore::restore(const QString &path)
+{
+    const SnapshotInfo info = Snapshots::inspect(path);
+    if (!info.damage.isEmpty())
+        return tr("резервная копия «%1» не восстановлена: %2").arg(info.name, info.damage);
+    if (!isFolderUsable())
+        return m_folderRefusal;
+    if (!snapshotBefore(tr("Восстановление резервной копии от %1")
+                            .arg(info.time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")))))
+        return tr("не удалось сохранить резервную копию нынешних данных");
+
+    // The copies are staged beside the data files; the list of the files
+    // the snapshot holds, written last, makes the restore complete.
+    const QString staging = restoreFolder();
+    QDir(staging).removeRecursively();
+    QString error = prepareDataFolder(staging);
+    QStringList present;
+    for (const QString &name : dataFileNames()) {
+        if (!error.isEmpty())
+            break;
+        QFile file(path + QLatin1Char('/') + name);
+        if (!file.exists())
+            continue;
+        present.append(name);
+        error = file.open(QIODevice::ReadOnly) ? saveWhole(staging + QLatin1Char('/') + name, file.readAll())
+                                               : file.errorString();
+        passStep();
+    }
+    if (error.isEmpty())
+        error = saveWhole(staging + QLatin1Char('/') + RestoreReady, present.join(QLatin1Char('\n')).toUtf8());
+    if (!error.isEmpty()) {
+        QDir(staging).removeRecursively();
+        return error;
+    }
+    passStep();
+    error = finishRestore();
+    if (!error.isEmpty())
+        return error;
+
+    const AccountStore before = m_accounts;
+    const QuestionStore questionsBefore = m_questions;
+    readFiles();
+    // A batch from a window that still shows the old store must not land on
+    // what the restored one gives the same ids.
+    markReshapedQuestions(questionsBefore);
+    const auto lacks = [](const AccountStore &store, int kind, const Account &account) {
+        const QVector<Account> &list = kind < store.size() ? store.at(kind) : QVector<Account>();
+        return std::none_of(list.cbegin(), list.cend(), [&](const Account &a) {
+            return a.id == account.id && a.name == account.name;
+        });
+    };
+    for (int kind = 0; kind < m_accounts.size(); ++kind) {
+        for (const Account &now : m_accounts.at(kind)) {
+            if (lacks(before, kind, now))
+                markReshaped(Record::Account, now.id);
+        }
+    }
+    // A connection logged in with an account the restored store lacks, or
+    // gives to somebody else, must not live on as it.
+    for (int kind = 0; kind < before.size(); ++kind) {
+        for (const Account &old : before.at(kind)) {
+            if (lacks(m_accounts, kind, old)) {
+                markReshaped(Record::Account, old.id);
+                emit accountRemoved(old.id);
+            }
+        }
+    }
+    emit questionsChanged();
+    emit accountsChanged();
+    emit seasonStartChanged();
+    emit answersWritten();
+    emit restored();
+    return QString();
+}
+
+// Moves the staged files over the data files; files the snapshot lacks go.
+// Can be run again after a stop at any point.
+QString DataStore::finishRestore()
+{
+    const QString staging = restoreFolder();
+    QFile ready(staging + QLatin1Char('/') + RestoreReady);
+    if (!ready.open(QIODevice::ReadOnly)) {
+        // Cut short before it was complete: the data files are untouched.
+        QDir(staging).removeRecursively();
+        return QString();
+    }
+    const QStringList present = QString::fromUtf8(ready.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ready.close();
+    for (const QString &name : dataFileNames()) {
+        const QString staged = staging + QLatin1Char('/') + name;
+        const QString target = m_folder + QLatin1Char('/') + name;
+        if (present.contains(name)) {
+            if (QFileInfo::exists(staged) && !replaceFile(staged, target))
+                return tr("файл «%1» не удалось заменить").arg(shown(target));
+        } else if (QFileInfo::exists(target) && !(QFile::remove(target) && syncFolder(m_folder))) {
+            return tr("файл «%1» не удалось удалить").arg(shown(target));
+        }
+        passStep();
+    }
+    if (!QDir(staging).removeRecursively())
+        return tr("папку «%1» не удалось удалить").arg(shown(staging));
+    syncFolder(m_folder);
+    return QString();
 }
 
 std::optional<QByteArray> DataStore::readFile(const QString &path)
@@ -290,6 +442,7 @@ void DataStore::padGroups()
 
 bool DataStore::setQuestions(const QuestionStore &questions)
 {
+    beforeChange();
     changed();
     const QuestionStore before = m_questions;
     m_questions = questions;
@@ -309,6 +462,7 @@ bool DataStore::addAccount(int kind, const Account &account)
 {
     if (kind < 0 || kind >= m_accounts.size())
         return false;
+    beforeChange();
     changed();
     markReshaped(Record::Account, account.id);
     m_accounts[kind].append(account);
@@ -321,6 +475,7 @@ bool DataStore::updateAccount(int kind, int index, const Account &account)
 {
     if (!hasAccount(kind, index))
         return false;
+    beforeChange();
     changed();
     // A new name, password or active flag leaves the account the one the
     // clients were shown.
@@ -338,6 +493,7 @@ bool DataStore::removeAccount(int kind, int index)
 {
     if (!hasAccount(kind, index))
         return false;
+    beforeChange();
     const qint32 id = m_accounts.at(kind).at(index).id;
     changed();
     markReshaped(Record::Account, id);
@@ -352,6 +508,7 @@ bool DataStore::appendAnswers(const QVector<Answer> &answers)
 {
     if (!checkRoom(m_answers.size(), answers.size(), tr("ответов")))
         return false;
+    beforeChange();
     // Only the new answers are encoded while the image is current; the
     // revision does not move, so caches built from the store stay good.
     const int imageSize = m_answersImage.size();
@@ -377,6 +534,7 @@ bool DataStore::appendAnswers(const QVector<Answer> &answers)
 
 int DataStore::removeAnswers(const std::function<bool(const Answer &)> &doomed)
 {
+    beforeChange();
     const int before = m_answers.size();
     forgetAnswers(doomed);
     writeAnswers();
@@ -386,6 +544,7 @@ int DataStore::removeAnswers(const std::function<bool(const Answer &)> &doomed)
 
 std::optional<int> DataStore::removeAnswersWhole(const std::function<bool(const Answer &)> &doomed)
 {
+    beforeChange();
     const AnswerStore before = m_answers;
     forgetAnswers(doomed);
     if (!writeAnswers(OnFailure::RemovalUndone)) {
@@ -401,6 +560,7 @@ bool DataStore::removeAnswerAt(int index)
 {
     if (index < 0 || index >= m_answers.size())
         return false;
+    beforeChange();
     changed();
     m_answers.remove(index);
     writeAnswers();
@@ -423,6 +583,7 @@ void DataStore::forgetAnswers(const std::function<bool(const Answer &)> &doomed)
 
 bool DataStore::setSeasonStart(const QDate &date)
 {
+    beforeChange();
     changed();
     m_seasonStart = date;
     const bool written = writeSettings();

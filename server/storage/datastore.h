@@ -2,6 +2,7 @@
 #define DATASTORE_H
 
 #include "records.h"
+#include "snapshots.h"
 
 #include <QDate>
 #include <QHash>
@@ -28,8 +29,6 @@ public:
 
     explicit DataStore(const QString &folder, QObject *parent = nullptr);
 
-    // QDir::tempPath() + "/School", the folder of the server program.
-    static QString defaultFolder();
     QString folder() const { return m_folder; }
     QString questionsPath() const;
     QString accountsPath() const;
@@ -51,6 +50,9 @@ public:
     void load();
     // False once load() has refused the folder.
     bool isFolderUsable() const { return m_folderRefusal.isEmpty(); }
+    // Before load(): the folder must not be used, for `reason` (a Russian
+    // text for the administrator), which load() reports.
+    void refuseFolder(const QString &reason) { m_folderRefusal = reason; }
 
     const QuestionStore &questions() const { return m_questions; }
     const AccountStore &accounts() const { return m_accounts; }
@@ -108,6 +110,21 @@ public:
     // Sets the season start and writes the settings file.
     bool setSeasonStart(const QDate &date);
 
+    // The snapshots of this folder. One is taken by load() and one before
+    // the first change of each day, unless the files equal the newest.
+    Snapshots snapshots() const { return Snapshots(m_folder); }
+    // Every action that removes something calls this first, with its name
+    // (a Russian phrase such as "Удаление ответа"), and goes on only on
+    // true: a snapshot of the data files has been taken (or there is
+    // nothing on the disk to keep). On false the banner says why.
+    bool snapshotBefore(const QString &action);
+    // Puts the snapshot at `path` in place of the data files, after a
+    // snapshot of the present ones, and reads the stores from it; a stop at
+    // any moment leaves the old files or the restored ones, whole (load()
+    // ends a restore that was cut short). Emits restored(). Returns an
+    // empty text, or why nothing was changed.
+    QString restore(const QString &path);
+
     // For the editors, before a change that adds `adding` records to a list
     // that holds `count`: true when the file format can still count them;
     // otherwise warns that `what` (a Russian noun phrase such as "блоков в
@@ -127,6 +144,9 @@ signals:
     void questionsChanged();
     void accountsChanged();
     void seasonStartChanged();
+    // After restore() replaced every store, and after the signals of each
+    // store's change.
+    void restored();
     // A Russian text for the administrator: a write that failed, a damaged
     // file that was set aside, a change refused because the store is full.
     void warning(const QString &text);
@@ -157,6 +177,13 @@ private:
     void markReshaped(Record kind, qint32 id) { m_reshaped[int(kind)].insert(id, m_revision); }
     void markReshapedQuestions(const QuestionStore &before);
     void warnOfAnswersAboutNoAccount();
+    void readFiles();
+    // The day's first change takes a snapshot; every change calls this.
+    void beforeChange();
+    void takeSnapshot(const QString &reason, bool unlessSame, QString *error = nullptr);
+    // The restore staged in restoreFolder(), once it is complete.
+    QString restoreFolder() const;
+    QString finishRestore();
 
     QString m_folder;
     // Why load() refused the folder; empty while it may be used.
@@ -176,6 +203,8 @@ private:
     bool m_answersImageValid = false;
     // For each kind of Record, the revision of each id's last reshaping.
     QHash<qint32, quint64> m_reshaped[3];
+    // The day of the last snapshot that counted as the day's.
+    QDate m_snapshotDay;
 };
 
 #endif // DATASTORE_H

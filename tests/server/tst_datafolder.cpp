@@ -17,7 +17,8 @@ enum Setup {
     OthersWritable,
     LinkToOurFolder,
     DanglingLink,
-    OtherUsersFolder
+    OtherUsersFolder,
+    AFile
 };
 
 constexpr QFileDevice::Permissions OwnerOnlyFolder
@@ -72,6 +73,7 @@ void tst_DataFolder::prepare_data()
     QTest::newRow("symbolic link to a folder of ours") << int(LinkToOurFolder) << false;
     QTest::newRow("dangling symbolic link") << int(DanglingLink) << false;
     QTest::newRow("another user's folder") << int(OtherUsersFolder) << false;
+    QTest::newRow("a file, not a folder") << int(AFile) << false;
 }
 
 void tst_DataFolder::prepare()
@@ -117,6 +119,10 @@ void tst_DataFolder::prepare()
             QSKIP("Needs root to make a folder of another user.");
         QVERIFY(makeFolder(path, OwnerOnlyFolder));
         QVERIFY(::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
+        break;
+    case AFile:
+        QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::setPermissions(path, OwnerOnlyFile));
         break;
     }
     const QFileDevice::Permissions modeBefore = modeOf(path);

@@ -1,3 +1,4 @@
+#include "datalocation.h"
 #include "datastore.h"
 #include "encoding.h"
 #include "filesizelimit.h"
@@ -58,7 +59,7 @@ class tst_DataStore : public QObject
 private slots:
     void init();
 
-    void defaultFolderIsSchoolInTemp();
+    void defaultFolderIsSchoolInAppData();
     void emptyFolderGivesDefaultShapes();
     void emptyStoreBytes_data();
     void emptyStoreBytes();
@@ -101,14 +102,18 @@ void tst_DataStore::init()
     m_folder = m_dir->path() + QStringLiteral("/School");
 }
 
-void tst_DataStore::defaultFolderIsSchoolInTemp()
+void tst_DataStore::defaultFolderIsSchoolInAppData()
 {
-    QCOMPARE(DataStore::defaultFolder(), QDir::tempPath() + QStringLiteral("/School"));
-    const DataStore store(DataStore::defaultFolder());
-    QCOMPARE(store.questionsPath(), DataStore::defaultFolder() + QStringLiteral("/questions_file.bin"));
-    QCOMPARE(store.accountsPath(), DataStore::defaultFolder() + QStringLiteral("/users_file.bin"));
-    QCOMPARE(store.answersPath(), DataStore::defaultFolder() + QStringLiteral("/answer_file.bin"));
-    QCOMPARE(store.settingsPath(), DataStore::defaultFolder() + QStringLiteral("/setting.ini"));
+    // The folder that lasts, not one the system empties at boot.
+    const QString folder = lastingDataFolder();
+    QVERIFY(folder.startsWith(qEnvironmentVariable("XDG_DATA_HOME") + QLatin1Char('/')));
+    QVERIFY(folder.endsWith(QStringLiteral("/School")));
+    QCOMPARE(temporaryDataFolder(), QDir::tempPath() + QStringLiteral("/School"));
+    const DataStore store(folder);
+    QCOMPARE(store.questionsPath(), folder + QStringLiteral("/questions_file.bin"));
+    QCOMPARE(store.accountsPath(), folder + QStringLiteral("/users_file.bin"));
+    QCOMPARE(store.answersPath(), folder + QStringLiteral("/answer_file.bin"));
+    QCOMPARE(store.settingsPath(), folder + QStringLiteral("/setting.ini"));
 }
 
 void tst_DataStore::emptyFolderGivesDefaultShapes()

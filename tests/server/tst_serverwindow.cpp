@@ -30,6 +30,8 @@ private slots:
     void damagedFileIsShown();
     void failedWriteIsShown();
     void refusedFolderIsShown();
+    void placementIsKept();
+    void restoreShowsStoreAtOnce();
 
 private:
     // A data folder of the test's own, never the server's real one.
@@ -49,7 +51,15 @@ void tst_ServerWindow::form()
     Server w(m_folder, 0);
     QCOMPARE(w.objectName(), QStringLiteral("ServerClass"));
     QCOMPARE(w.windowTitle(), QStringLiteral("Server"));
-    QCOMPARE(w.size(), QSize(716, 583));
+    // At first start: the titles of all tabs in a row where the screen has
+    // the room, and at least the form's size.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(w.width() >= qMin(screen.width(), child<QTabWidget>(&w, "tabWidget")->tabBar()->sizeHint().width()));
+    QVERIFY(w.width() >= 716 && w.height() >= qMin(583, screen.height()));
+    QVERIFY(screen.intersects(w.frameGeometry()));
+    auto *folder = child<QLabel>(&w, "l_data_folder");
+    QCOMPARE(folder->text(), QDir::toNativeSeparators(m_folder));
+    QVERIFY(folder->textInteractionFlags() & Qt::TextSelectableByMouse);
     auto *outer = child<QHBoxLayout>(&w, "horizontalLayout_2");
     QVERIFY(outer);
     QCOMPARE(outer->spacing(), 6);
@@ -273,6 +283,55 @@ void tst_ServerWindow::refusedFolderIsShown()
     QVERIFY(child<QLabel>(&w, "l_warnings")->text().contains(QStringLiteral("символическая ссылка")));
     QCOMPARE(child<QListWidget>(&w, "lw_expert")->count(), 0);
 #endif
+}
+
+// Kept between starts, unless the screen it was on is gone.
+void tst_ServerWindow::placementIsKept()
+{
+    for (const QRect &placed : {QRect(30, 40, 600, 500), QRect(5000, 4000, 600, 500)}) {
+        QRect was;
+        {
+            Server first(m_folder, 0);
+            first.show();
+            first.setGeometry(placed);
+            was = first.geometry();
+            QVERIFY(first.close());
+        }
+        const Server second(m_folder, 0);
+        QCOMPARE(second.geometry() == was, placed.x() < 1000);
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().intersects(second.frameGeometry()));
+    }
+}
+
+void tst_ServerWindow::restoreShowsStoreAtOnce()
+{
+    const QDate today = QDate::currentDate();
+    QVERIFY(writeAnsweredSchool(m_folder, today));
+    Server w(m_folder, 0);
+    DataStore &store = w.dataStore();
+    store.removeAnswers([](const Answer &) { return true; });
+    QVERIFY(store.removeAccount(ExpertKind, 0));
+
+    BoxSeen seen;
+    QScopedPointer<ModalAnswer> confirmBox, infoBox;
+    ModalAnswer dialogAnswer([&](QWidget *dialog) {
+        confirmBox.reset(new ModalAnswer([&, dialog](QWidget *box) {
+            infoBox.reset(new ModalAnswer([dialog](QWidget *info) {
+                QTest::keyClick(info, Qt::Key_Escape);
+                QTimer::singleShot(0, static_cast<QDialog *>(dialog), &QDialog::reject);
+            }));
+            pressInBox(QStringLiteral("Восстановить"), &seen)(box);
+        }));
+        child<QPushButton>(dialog, "pb_restore")->click();
+    });
+    child<QPushButton>(&w, "pb_backups")->click();
+    QVERIFY(dialogAnswer.done() && confirmBox && infoBox && infoBox->done());
+
+    QVERIFY2(seen.text.contains(QStringLiteral("потеряет ответов: 0, получит ответов: 6")), qPrintable(seen.text));
+    QCOMPARE(store.answers(), schoolAnswers(today));
+    QCOMPARE(child<QListWidget>(&w, "lw_expert")->count(), 2);
+    QCOMPARE(w.findChild<AnswerHistoryView *>()->count(), buildHistoryCount(store));
+    QVERIFY(child<QLabel>(&w, "l_store_fill")->text().contains(QStringLiteral(": 6 ")));
 }
 
 QTEST_MAIN(tst_ServerWindow)
