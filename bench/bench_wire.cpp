@@ -53,7 +53,10 @@ const int ClientRuns = 5;
 QTextStream &out()
 {
     static QTextStream stream(stdout);
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    // Qt 6 writes UTF-8 whatever the locale.
     stream.setCodec("UTF-8");
+#endif
     return stream;
 }
 

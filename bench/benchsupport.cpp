@@ -48,7 +48,7 @@ QStringList fullNames(int count, QRandomGenerator &random)
         {QStringLiteral("Александровна"), QStringLiteral("Дмитриевна"), QStringLiteral("Сергеевна"),
          QStringLiteral("Андреевна"), QStringLiteral("Викторовна"), QStringLiteral("Николаевна")}};
     // No more names can differ (the women's lists are as long as the men's).
-    count = std::min(count, 2 * men.surnames.size() * men.given.size() * men.patronymics.size());
+    count = std::min(count, int(2 * men.surnames.size() * men.given.size() * men.patronymics.size()));
     QStringList names;
     while (names.size() < count) {
         const PersonNames &kind = names.size() % 2 == 0 ? women : men;

@@ -2,7 +2,9 @@
 # Installs what is missing, builds everything with AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs every test, then builds everything
 # again optimised (Release, benchmarks too, warnings as errors) and runs every
-# test there. Exits non-zero on failure.
+# test there, fuzzes the decoders and checks the Debian packages; then all
+# of that but the sanitizers and the fuzzing once more with Qt 6.
+# Exits non-zero on failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -40,4 +42,12 @@ fi
 # installed program started there headless to see it finds its files.
 # The Release build above is reused for them.
 scripts/check-packages.sh "$release"
+
+# The same sources with Qt 6: every test, optimised, and the Qt 6 packages.
+scripts/install-deps.sh --qt6
+release6=build-release-qt6
+cmake -S . -B "$release6" -DCMAKE_BUILD_TYPE=Release -DSCHOOL_QT_MAJOR=6 -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+cmake --build "$release6" -j"$(nproc)"
+(cd "$release6" && ctest --output-on-failure -j"$(nproc)")
+scripts/check-packages.sh --qt6 "$release6"
 echo "All tests passed."

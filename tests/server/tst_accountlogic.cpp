@@ -1,8 +1,8 @@
 #include "accountlogic.h"
 #include "requesthandler.h"
 #include "tst_serverfixtures.h"
+#include "windowslocale.h"
 
-#include <QTextCodec>
 #include <QtTest>
 
 using namespace serverfixtures;
@@ -334,11 +334,11 @@ void tst_AccountLogic::overlongTextsRefused()
 // has other bytes than the UTF-8 the client sends.
 void tst_AccountLogic::cyrillicPasswordLogsIn()
 {
-    QTextCodec *const local = QTextCodec::codecForLocale();
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName("Windows-1251"));
     const QString password = QStringLiteral("пароль");
-    QVERIFY(AccountLogic(store()).apply(ExpertKind, QStringLiteral("Смирнов"), password, true, {}));
-    QTextCodec::setCodecForLocale(local);
+    {
+        const WindowsLocale windows;
+        QVERIFY(AccountLogic(store()).apply(ExpertKind, QStringLiteral("Смирнов"), password, true, {}));
+    }
 
     QCOMPARE(store().accounts().at(ExpertKind).at(0).password, password.toUtf8());
     RequestHandler handler(store());

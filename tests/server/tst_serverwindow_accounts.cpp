@@ -3,8 +3,8 @@
 #include "requesthandler.h"
 #include "server.h"
 #include "tst_serverwindowfixtures.h"
+#include "windowslocale.h"
 
-#include <QTextCodec>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -229,8 +229,7 @@ void tst_ServerWindowAccounts::dialogFieldsFitTheFormat()
 // the password as UTF-8 there too.
 void tst_ServerWindowAccounts::cyrillicPasswordLogsIn()
 {
-    QTextCodec *const local = QTextCodec::codecForLocale();
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName("Windows-1251"));
+    const WindowsLocale windows;
     const QString password = QStringLiteral("Пароль-ёж");
     QVERIFY(writeAnsweredSchool(m_folder, QDate::currentDate()));
     Server w(m_folder, 0);
@@ -245,7 +244,6 @@ void tst_ServerWindowAccounts::cyrillicPasswordLogsIn()
                                                &shown));
     child<QPushButton>(&w, "pb_expert_edit")->click();
     QVERIFY(edited.done());
-    QTextCodec::setCodecForLocale(local);
 
     const Account &added = w.dataStore().accounts().at(ExpertKind).last();
     QCOMPARE(added.password, password.toUtf8());

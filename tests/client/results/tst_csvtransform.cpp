@@ -65,18 +65,18 @@ QVector<QStringList> readSheet(const QString &fileName)
     int repeat = 1;
     while (!xml.atEnd()) {
         xml.readNext();
-        const QStringRef name = xml.qualifiedName();
+        const auto name = xml.qualifiedName();
         if (xml.isStartElement()) {
             const QXmlStreamAttributes attrs = xml.attributes();
             if (name == QLatin1String("table:table-row")) {
                 rows.append(QStringList());
             } else if (name == QLatin1String("table:table-cell")) {
                 repeat = qBound(1, attrs.value(QLatin1String("table:number-columns-repeated")).toInt(), 64);
-                const QStringRef type = attrs.value(QLatin1String("office:value-type"));
+                const auto type = attrs.value(QLatin1String("office:value-type"));
                 if (type == QLatin1String("float"))
-                    value = QLatin1Char('=') + attrs.value(QLatin1String("office:value"));
+                    value = QLatin1Char('=') + attrs.value(QLatin1String("office:value")).toString();
                 else if (type == QLatin1String("date"))
-                    value = QLatin1String("date:") + attrs.value(QLatin1String("office:date-value"));
+                    value = QLatin1String("date:") + attrs.value(QLatin1String("office:date-value")).toString();
                 else
                     value.clear();
                 paragraphs.clear();
