@@ -58,6 +58,9 @@ ServerConnection::~ServerConnection()
 void ServerConnection::open()
 {
     m_socket->connectToHost(m_server, m_port);
+    // A server not started yet is waited for: retry() tries again until a
+    // connection stands.
+    m_retryTimer.start(m_nextRetryMs);
 }
 
 std::optional<AnswerBatch> ServerConnection::pendingSubmission() const
@@ -178,10 +181,10 @@ void ServerConnection::lost()
     if (m_state == State::Refused)
         return;
     setState(State::Offline);
-    if (m_loggedIn) {
-        m_nextRetryMs = m_firstRetryMs;
-        m_retryTimer.start(m_nextRetryMs);
-    }
+    // Before a login too: the server closes a connection that has not
+    // logged in within its limit, and the login window must get it back.
+    m_nextRetryMs = m_firstRetryMs;
+    m_retryTimer.start(m_nextRetryMs);
 }
 
 void ServerConnection::retry()

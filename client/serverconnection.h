@@ -24,8 +24,8 @@ class ServerConnection : public QObject
 
 public:
     enum class State {
-        // No connection. Before the first login the login window waits for
-        // one; after it, new attempts follow by themselves.
+        // No connection; new attempts follow by themselves (before the
+        // first login the login window waits for one).
         Offline,
         // Connected; after a reconnection only once the login is accepted
         // again.
@@ -57,8 +57,7 @@ public:
     ServerConnection(const QHostAddress &server, quint16 port, QObject *parent = nullptr);
     ~ServerConnection() override;
 
-    // Makes the first connection attempt; until a login is accepted there
-    // is no other.
+    // Makes the first connection attempt, and others until one stands.
     void open();
 
     State state() const { return m_state; }
