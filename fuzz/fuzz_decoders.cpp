@@ -41,8 +41,7 @@ void serverReply(const QByteArray &input)
                 data.blockById(block.id);
             data.subjectId(group, teacher);
         }
-        QVector<ChartBlock> chartBlocks;
-        growChartBlocks(chartBlocks, group, data.answers);
+        const QVector<ChartBlock> chartBlocks = collectChartBlocks(group, data.answers);
         for (int block = 0; block < chartBlocks.size(); ++block) {
             ChartSelection selection;
             selection.block = block;
