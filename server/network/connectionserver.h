@@ -21,7 +21,9 @@ class RequestHandler;
 
 // Listens for clients, collects each client's messages on their own (a
 // slow or silent peer delays only itself) and hands them to the request
-// handler. A connection that has not logged in within LoginTimeoutMs is
+// handler. A batch of answers is answered once the store has committed it;
+// meanwhile that connection's next message waits unread, and the others
+// are served. A connection that has not logged in within LoginTimeoutMs is
 // closed, and one address may hold at most MaxAwaitingPerAddress such
 // connections at a time, so that idle connections cannot lock everyone out.
 class ConnectionServer : public QObject
@@ -70,6 +72,8 @@ private:
     void orphanAccount(qint32 id);
     bool send(QTcpSocket *socket, const QByteArray &reply);
     void feed(QTcpSocket *socket);
+    void answer(ClientEntry &entry, const QByteArray &reply, quint64 shown);
+    void settle(const QVector<quint64> &tickets, bool kept);
 
     DataStore *m_store;
     quint16 m_port;

@@ -98,6 +98,18 @@ QByteArray RequestHandler::pack(const Message &message)
 
 QByteArray RequestHandler::handle(ClientEntry &entry, const QByteArray &message)
 {
+    const QByteArray reply = take(entry, message);
+    return entry.committing ? settle(entry, m_store.finishIntake(entry.committing)) : reply;
+}
+
+QByteArray RequestHandler::settle(ClientEntry &entry, bool kept)
+{
+    entry.committing = 0;
+    return kept ? dataReply(entry) : QByteArray();
+}
+
+QByteArray RequestHandler::take(ClientEntry &entry, const QByteArray &message)
+{
     const UnpackResult unpacked = unpackMessage(message);
     if (unpacked.status != UnpackResult::Complete)
         return QByteArray();
@@ -169,9 +181,10 @@ QByteArray RequestHandler::takeAnswers(ClientEntry &entry, const Message &messag
         if (!answers)
             return QByteArray();
         entry.state = ClientEntry::StoringAnswers;
-        // Nor do answers that a restart would lose.
-        if (!m_store.appendAnswers(*answers))
-            return QByteArray();
+        // Nor do answers that a restart would lose: the reply waits for the
+        // answers file.
+        entry.committing = m_store.queueAnswers(*answers);
+        return QByteArray();
     }
     return dataReply(entry);
 }
@@ -273,14 +286,17 @@ int RequestHandler::accountKind(const ClientEntry &entry, const StoreIndex &inde
     return roleCodeForKind(kind) == entry.roleCode ? kind : -1;
 }
 
-// The blocks `authorId` has answered in the current season.
+// The blocks `authorId` has answered in the current season, counting the
+// answers still being committed.
 QSet<qint32> RequestHandler::blocksAnsweredBy(qint32 authorId) const
 {
     QSet<qint32> answered;
     const QDate seasonStart = m_store.seasonStart();
-    for (const Answer &answer : m_store.answers()) {
-        if (answer.authorId == authorId && inCurrentSeason(answer.date, seasonStart))
-            answered.insert(answer.blockId);
+    for (const AnswerStore &answers : {m_store.answers(), m_store.answersInIntake()}) {
+        for (const Answer &answer : answers) {
+            if (answer.authorId == authorId && inCurrentSeason(answer.date, seasonStart))
+                answered.insert(answer.blockId);
+        }
     }
     return answered;
 }

@@ -29,7 +29,15 @@ public:
     // answer intake or refresh afterwards). Returns the bytes to send back;
     // empty when nothing is to be sent, as after a batch of answers that is
     // not kept whole (refused, the store full, or its file not written).
+    // Waits for a batch to be committed.
     QByteArray handle(ClientEntry &entry, const QByteArray &message);
+    // The same, but a batch is only queued for the answers file: the entry's
+    // `committing` holds its ticket, nothing is returned yet, and the reply
+    // comes from settle() once the store has settled that ticket.
+    QByteArray take(ClientEntry &entry, const QByteArray &message);
+    // The reply to the entry's batch being committed: a DataReply when it
+    // was kept, nothing when not.
+    QByteArray settle(ClientEntry &entry, bool kept);
     // A DataReply with the current state for a logged-in `entry`, as a
     // refresh gets; empty for one that is not logged in.
     QByteArray refresh(ClientEntry &entry);

@@ -119,6 +119,7 @@ private slots:
     void unstoredBatchGetsNoReply_data();
     void unstoredBatchGetsNoReply();
     void replyFollowsIntake();
+    void repeatRefusedWhileCommitting();
     void keptEncodingsFollowChanges_data();
     void keptEncodingsFollowChanges();
 
@@ -863,6 +864,19 @@ void tst_RequestHandler::replyFollowsIntake()
     QCOMPARE(own.first().value, qint16(5));
     // Nor is it taken again.
     QCOMPARE(m_handler->handle(entry, submission(-1, {{GoalQuestion, LessonBlock, 4}})), QByteArray());
+}
+
+// A teacher's block counts as answered while its batch is being committed.
+void tst_RequestHandler::repeatRefusedWhileCommitting()
+{
+    ClientEntry first = loggedIn(QStringLiteral("Иванова"), "p1");
+    ClientEntry second = loggedIn(QStringLiteral("Иванова"), "p1");
+    const QByteArray batch = submission(-1, {{GoalQuestion, LessonBlock, 5}});
+    QCOMPARE(m_handler->take(first, batch), QByteArray());
+    QCOMPARE(m_handler->take(second, batch), QByteArray());
+    QCOMPARE(second.committing, quint64(0));
+    QVERIFY(m_store->finishIntake(first.committing));
+    QCOMPARE(m_store->answers().size(), 1);
 }
 
 enum class StoreChange { AnswersAppended, AnswerRemoved, AccountRenamed, QuestionRenamed, SubjectDeleted };
