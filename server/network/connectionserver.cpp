@@ -145,7 +145,7 @@ void ConnectionServer::sl_readyReadEnd(QTcpSocket *socket, const QByteArray &mes
         return;
     }
     const quint64 shown = entry.shownRevision;
-    const QByteArray reply = m_handler->take(entry, message);
+    const ReplyPieces reply = m_handler->take(entry, message);
     if (entry.committing)
         return;
     if (loggedIn && reply.isEmpty()) {
@@ -157,7 +157,7 @@ void ConnectionServer::sl_readyReadEnd(QTcpSocket *socket, const QByteArray &mes
     answer(entry, reply, shown);
 }
 
-void ConnectionServer::answer(ClientEntry &entry, const QByteArray &reply, quint64 shown)
+void ConnectionServer::answer(ClientEntry &entry, const ReplyPieces &reply, quint64 shown)
 {
     if (entry.state != ClientEntry::AwaitingLogin)
         entry.assembler->setSizeLimit(MaxMessageSize);
@@ -175,7 +175,7 @@ void ConnectionServer::settle(const QVector<quint64> &tickets, bool kept)
         if (!entry.committing || !tickets.contains(entry.committing))
             continue;
         const quint64 shown = entry.shownRevision;
-        const QByteArray reply = m_handler->settle(entry, kept);
+        const ReplyPieces reply = m_handler->settle(entry, kept);
         if (reply.isEmpty()) {
             entry.socket->abort();
             continue;
@@ -187,31 +187,35 @@ void ConnectionServer::settle(const QVector<quint64> &tickets, bool kept)
 }
 
 // False when the reply is dropped because the last one is still unsent.
-bool ConnectionServer::send(QTcpSocket *socket, const QByteArray &reply)
+bool ConnectionServer::send(QTcpSocket *socket, const ReplyPieces &reply)
 {
     const auto it = m_outgoing.find(socket);
     if (it != m_outgoing.end()) {
         it->owed = true;
         return false;
     }
-    m_outgoing.insert(socket, Outgoing{reply, 0, false});
+    m_outgoing.insert(socket, Outgoing{reply, 0, 0, false});
     feed(socket);
     return true;
 }
 
 void ConnectionServer::feed(QTcpSocket *socket)
 {
-    static constexpr qint64 Piece = 256 * 1024;
     const auto it = m_outgoing.find(socket);
     if (it == m_outgoing.end())
         return;
     Outgoing &out = *it;
-    while (out.handed < out.bytes.size() && socket->bytesToWrite() < Piece) {
-        const qint64 size = qMin(Piece, out.bytes.size() - out.handed);
-        socket->write(out.bytes.constData() + out.handed, size);
+    while (out.piece < out.pieces.size() && socket->bytesToWrite() < Piece) {
+        const QByteArray &bytes = out.pieces.at(out.piece);
+        const qint64 size = qMin(Piece, bytes.size() - out.handed);
+        socket->write(bytes.constData() + out.handed, size);
         out.handed += size;
+        if (out.handed == bytes.size()) {
+            ++out.piece;
+            out.handed = 0;
+        }
     }
-    if (out.handed < out.bytes.size())
+    if (out.piece < out.pieces.size())
         return;
     const bool owed = out.owed;
     m_outgoing.erase(it);
