@@ -38,21 +38,6 @@ const int Rounds = 3;
 // Processes for the accounts other than experts.
 const int SharedProcesses = 4;
 
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-    stream.setCodec("UTF-8");
-    return stream;
-}
-
-double median(QVector<double> values)
-{
-    if (values.isEmpty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
-
 // One client of the load: it logs in, then an expert refreshes and a
 // school teacher sends the 25 answers of the round's block.
 struct Client

@@ -34,27 +34,12 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <algorithm>
-
 namespace {
 
 // Blocks of 25 questions: a batch of 25 answers is one block's.
 const SchoolSize Size = {8, 25, {30, 10, 0, 30}};
 const int Runs = 7;
 const int ClientRuns = 5;
-
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-    stream.setCodec("UTF-8");
-    return stream;
-}
-
-double median(QVector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
 
 QString ms(double seconds)
 {

@@ -11,6 +11,7 @@
 #include <QTcpSocket>
 #include <QTextStream>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -18,6 +19,21 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    stream.setCodec("UTF-8");
+    return stream;
+}
+
+double median(QVector<double> values)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
 
 bool waitFor(const std::function<bool()> &done, int timeoutMs)
 {
@@ -96,7 +112,7 @@ bool ServerProcess::start(const School &school, const QDate &seasonStart)
     // The port of a server that has just ended is free again at once,
     // unless some other server holds it.
     if (!waitFor([] { return !accepts(); })) {
-        QTextStream(stdout) << "another program holds port " << ServerPort << Qt::endl;
+        out() << "another program holds port " << ServerPort << Qt::endl;
         return false;
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

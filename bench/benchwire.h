@@ -10,8 +10,16 @@
 #include <QDate>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTextStream>
+#include <QVector>
 
 #include <functional>
+
+// Standard output, in UTF-8.
+QTextStream &out();
+
+// The middle of `values`; 0 when there are none.
+double median(QVector<double> values);
 
 // Waits until `done` holds, serving the event loop; false after `timeoutMs`.
 bool waitFor(const std::function<bool()> &done, int timeoutMs = 30000);
