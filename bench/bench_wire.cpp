@@ -1,5 +1,5 @@
 // Starts the real server program on a generated school of 65 535 answers
-// (200 questions in 20 blocks, 60 teachers, 10 experts) and times, from
+// (400 questions in 16 blocks, 60 teachers, 10 experts) and times, from
 // outside and over loopback, what a user waits for:
 //   - an expert's refresh: from the RefreshRequest to the last byte of the
 //     DataReply, beside its floor, the server's 25 ms quiet period plus
@@ -14,8 +14,8 @@
 //   bench_wire --client   one client login, its figures on one line (run
 //                         by the first, once per client run)
 
-#include "benchstore.h"
 #include "benchsupport.h"
+#include "benchwire.h"
 #include "client.h"
 #include "datastore.h"
 #include "encoding.h"
@@ -29,59 +29,21 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
-#include <QTcpServer>
+#include <QSet>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <algorithm>
-#include <atomic>
-#include <functional>
-#include <thread>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
 
-const SchoolSize Size = {10, 10, {30, 10, 0, 30}};
+// Blocks of 25 questions: a batch of 25 answers is one block's.
+const SchoolSize Size = {8, 25, {30, 10, 0, 30}};
 const int Runs = 7;
 const int ClientRuns = 5;
-
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    // Qt 6 writes UTF-8 whatever the locale.
-    stream.setCodec("UTF-8");
-#endif
-    return stream;
-}
-
-double median(QVector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
 
 QString ms(double seconds)
 {
     return QStringLiteral("%1 ms").arg(seconds * 1000, 6, 'f', 1);
-}
-
-// Waits until `done` holds, serving the event loop; false after 30 s.
-bool waitFor(const std::function<bool()> &done)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > 30000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
 }
 
 // Appends what `socket` holds to `received`, as a client program does.
@@ -123,125 +85,51 @@ private:
     QTcpSocket m_socket;
 };
 
-QByteArray loginBytes(const Account &account)
-{
-    return packMessage(Message::single(LoginCredentialsSection,
-                                       *encodeLoginCredentials({account.name, account.password})))
-        .value();
-}
-
-// 25 answers to the first questions of the school teachers' blocks.
-QByteArray batchOf25(const QuestionStore &questions)
+// The answers to the 25 questions of `block`.
+QByteArray batchOf25(const QuestionBlock &block)
 {
     AnswerBatch batch;
-    for (const QuestionBlock &block : questions.at(1).blocks) {
-        for (const Question &question : block.questions) {
-            if (batch.items.size() < 25)
-                batch.items.append({question.id, block.id, question.minValue});
-        }
-    }
+    for (const Question &question : block.questions)
+        batch.items.append({question.id, block.id, question.minValue});
     return packMessage(Message::single(AnswerBatchSection, *encodeAnswerBatch(batch))).value();
 }
 
-// Seconds to move `size` bytes over loopback: a plain sender in a thread of
-// its own writes them at once, the receiver takes them like a peer above.
-double loopbackSeconds(int size)
+// The school, `missing` answers short of the limit, with the season that
+// began on the last 1 September.
+struct WireServer : ServerProcess
 {
-    QTcpServer listener;
-    listener.listen(QHostAddress::LocalHost);
-    const quint16 port = listener.serverPort();
-    const QByteArray bytes(size, 'x');
-    std::atomic<bool> go{false};
-    std::thread sender([&] {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
-            while (!go)
-                std::this_thread::yield();
-            for (qint64 sent = 0; sent < size;) {
-                const ssize_t n = ::send(fd, bytes.constData() + sent, size_t(size - sent), 0);
-                if (n <= 0)
-                    break;
-                sent += n;
-            }
-        }
-        ::close(fd);
-    });
-    double seconds = 0;
-    if (listener.waitForNewConnection(5000)) {
-        QTcpSocket *receiver = listener.nextPendingConnection();
-        QByteArray received;
-        QElapsedTimer timer;
-        timer.start();
-        go = true;
-        waitFor([&] {
-            receive(*receiver, received);
-            return received.size() >= size;
-        });
-        seconds = timer.nsecsElapsed() / 1e9;
-    }
-    go = true;
-    sender.join();
-    return seconds;
-}
-
-struct ServerProcess
-{
-    QTemporaryDir home;
-    QProcess process;
     School school;
+    QDate seasonStart;
 
-    // The school's files in the folder School of a fresh folder, `missing`
-    // answers short of the limit, then the server program on them.
     bool start(int missing)
     {
         school = makeSchool(Size, DataStore::MaxListCount - missing);
-        DataStore files(home.path() + QStringLiteral("/School"));
         const QDate today = QDate::currentDate();
-        if (!loadSchool(files, school, QDate(today.month() >= 9 ? today.year() : today.year() - 1, 9, 1)))
-            return false;
-        // The port of a server that has just ended is free again at once,
-        // unless some other server holds it.
-        if (!waitFor([] { return !accepts(); })) {
-            out() << "another program holds port " << ServerPort << Qt::endl;
-            return false;
+        seasonStart = QDate(today.month() >= 9 ? today.year() : today.year() - 1, 9, 1);
+        return ServerProcess::start(school, seasonStart);
+    }
+
+    // The school's blocks that `teacher` has not answered this season: a
+    // teacher answers each once a season.
+    QVector<QuestionBlock> blocksOpenTo(const Account &teacher) const
+    {
+        QSet<qint32> answered;
+        for (const Answer &answer : school.answers) {
+            if (answer.authorId == teacher.id && answer.date >= seasonStart)
+                answered.insert(answer.blockId);
         }
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TMPDIR"), home.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(QStringLiteral(SERVER_PROGRAM),
-                      {QStringLiteral("--data-dir"), home.path() + QStringLiteral("/School")});
-        if (!process.waitForStarted())
-            return false;
-        return waitFor([] { return accepts(); });
-    }
-
-    static bool accepts()
-    {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, ServerPort);
-        return probe.waitForConnected(200);
-    }
-
-    ~ServerProcess()
-    {
-        process.terminate();
-        if (!process.waitForFinished(5000))
-            process.kill();
-        process.waitForFinished();
+        QVector<QuestionBlock> open;
+        for (const QuestionBlock &block : school.questions.at(1).blocks) {
+            if (!answered.contains(block.id))
+                open.append(block);
+        }
+        return open;
     }
 };
 
 int runServer()
 {
-    ServerProcess server;
+    WireServer server;
     if (!server.start(25 * Runs)) {
         out() << "the server did not start" << Qt::endl;
         return 1;
@@ -252,10 +140,14 @@ int runServer()
     Peer teacherPeer;
     if (!teacherPeer.connectTo(ServerPort) || !teacherPeer.roundTrip(loginBytes(teacher)))
         return 1;
-    const QByteArray batch = batchOf25(server.school.questions);
+    const QVector<QuestionBlock> open = server.blocksOpenTo(teacher);
+    if (open.size() < Runs) {
+        out() << "the teacher has answered too many blocks this season" << Qt::endl;
+        return 1;
+    }
     QVector<double> intake;
     for (int run = 0; run < Runs; ++run) {
-        const std::optional<double> seconds = teacherPeer.roundTrip(batch);
+        const std::optional<double> seconds = teacherPeer.roundTrip(batchOf25(open.at(run)));
         if (!seconds)
             return 1;
         intake.append(*seconds);
@@ -289,7 +181,7 @@ int runServer()
 
     const double refreshS = median(refresh);
     const double floorS = median(floor);
-    out() << "School: " << DataStore::MaxListCount << " answers, 200 questions in 20 blocks, 60 teachers, "
+    out() << "School: " << DataStore::MaxListCount << " answers, 400 questions in 16 blocks, 60 teachers, "
           << "10 experts; medians of " << Runs << " runs\n";
     out() << "expert refresh round trip (" << QString::number(reply.size() / 1048576.0, 'f', 1) << " MB) "
           << ms(refreshS) << "   floor " << ms(floorS) << "   ratio "
@@ -301,7 +193,7 @@ int runServer()
 
 int runClient()
 {
-    ServerProcess server;
+    WireServer server;
     if (!server.start(0))
         return 1;
     const Account &expert = server.school.accounts.at(ExpertKind).first();

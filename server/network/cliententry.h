@@ -27,6 +27,9 @@ struct ClientEntry
     // The store's revision when the client was last sent a DataReply: its
     // batches are about what it was shown then.
     quint64 shownRevision = 0;
+    // The ticket of this connection's batch while the answers file is being
+    // written with it (DataStore::queueAnswers()); its reply waits for it.
+    quint64 committing = 0;
     // Collects this connection's messages, so that a slow peer delays no
     // one else; owned by the socket.
     MessageAssembler *assembler = nullptr;

@@ -19,6 +19,7 @@ ConnectionServer::ConnectionServer(DataStore *store, quint16 port, QObject *pare
 {
     connect(m_server, &QTcpServer::newConnection, this, &ConnectionServer::sl_newConnection);
     connect(store, &DataStore::accountRemoved, this, &ConnectionServer::orphanAccount);
+    connect(store, &DataStore::intakeSettled, this, &ConnectionServer::settle);
 
     m_prepareTimer.setSingleShot(true);
     m_prepareTimer.setInterval(0);
@@ -122,7 +123,8 @@ bool ConnectionServer::admit(QTcpSocket *socket)
 void ConnectionServer::sl_ReadClient()
 {
     const int position = indexOf(sender());
-    if (position >= 0)
+    // One message at a time: the next waits until the batch is answered.
+    if (position >= 0 && !m_clients.at(position).committing)
         m_clients.at(position).assembler->appendFrom(*m_clients.at(position).socket);
 }
 
@@ -143,46 +145,77 @@ void ConnectionServer::sl_readyReadEnd(QTcpSocket *socket, const QByteArray &mes
         return;
     }
     const quint64 shown = entry.shownRevision;
-    const QByteArray reply = m_handler->handle(entry, message);
+    const ReplyPieces reply = m_handler->take(entry, message);
+    if (entry.committing)
+        return;
     if (loggedIn && reply.isEmpty()) {
         // A batch not kept whole gets no reply; its client learns at once
         // that its answers were not kept, and what it is shown now.
         socket->abort();
         return;
     }
+    answer(entry, reply, shown);
+}
+
+void ConnectionServer::answer(ClientEntry &entry, const ReplyPieces &reply, quint64 shown)
+{
     if (entry.state != ClientEntry::AwaitingLogin)
         entry.assembler->setSizeLimit(MaxMessageSize);
     // A reply that cannot leave yet was never shown to the client.
-    if (!reply.isEmpty() && !send(socket, reply))
+    if (!reply.isEmpty() && !send(entry.socket, reply))
         entry.shownRevision = shown;
 }
 
+// Answers the batches of a group once the answers file holds them, or
+// closes their connections when it could not be written. A connection gone
+// meanwhile has no entry and is owed nothing; its answers stay kept.
+void ConnectionServer::settle(const QVector<quint64> &tickets, bool kept)
+{
+    for (ClientEntry &entry : m_clients) {
+        if (!entry.committing || !tickets.contains(entry.committing))
+            continue;
+        const quint64 shown = entry.shownRevision;
+        const ReplyPieces reply = m_handler->settle(entry, kept);
+        if (reply.isEmpty()) {
+            entry.socket->abort();
+            continue;
+        }
+        answer(entry, reply, shown);
+        // What the client sent meanwhile is read now.
+        entry.assembler->appendFrom(*entry.socket);
+    }
+}
+
 // False when the reply is dropped because the last one is still unsent.
-bool ConnectionServer::send(QTcpSocket *socket, const QByteArray &reply)
+bool ConnectionServer::send(QTcpSocket *socket, const ReplyPieces &reply)
 {
     const auto it = m_outgoing.find(socket);
     if (it != m_outgoing.end()) {
         it->owed = true;
         return false;
     }
-    m_outgoing.insert(socket, Outgoing{reply, 0, false});
+    m_outgoing.insert(socket, Outgoing{reply, 0, 0, false});
     feed(socket);
     return true;
 }
 
 void ConnectionServer::feed(QTcpSocket *socket)
 {
-    static constexpr qint64 Piece = 256 * 1024;
     const auto it = m_outgoing.find(socket);
     if (it == m_outgoing.end())
         return;
     Outgoing &out = *it;
-    while (out.handed < out.bytes.size() && socket->bytesToWrite() < Piece) {
-        const qint64 size = qMin(Piece, out.bytes.size() - out.handed);
-        socket->write(out.bytes.constData() + out.handed, size);
+    while (out.piece < out.pieces.size() && socket->bytesToWrite() < Piece) {
+        const QByteArray &bytes = out.pieces.at(out.piece);
+        const qint64 size = qMin(Piece, bytes.size() - out.handed);
+        socket->write(bytes.constData() + out.handed, size);
         out.handed += size;
+        if (out.handed == bytes.size()) {
+            ++out.piece;
+            out.handed = 0;
+        }
     }
-    if (out.handed < out.bytes.size())
+    if (out.piece < out.pieces.size())
         return;
     const bool owed = out.owed;
     m_outgoing.erase(it);

@@ -3,6 +3,7 @@
 
 #include "cliententry.h"
 #include "message.h"
+#include "requesthandler.h"
 
 #include <QHash>
 #include <QSet>
@@ -17,11 +18,12 @@ class DataStore;
 class LoginLimiter;
 class QTcpServer;
 class QTcpSocket;
-class RequestHandler;
 
 // Listens for clients, collects each client's messages on their own (a
 // slow or silent peer delays only itself) and hands them to the request
-// handler. A connection that has not logged in within LoginTimeoutMs is
+// handler. A batch of answers is answered once the store has committed it;
+// meanwhile that connection's next message waits unread, and the others
+// are served. A connection that has not logged in within LoginTimeoutMs is
 // closed, and one address may hold at most MaxAwaitingPerAddress such
 // connections at a time, so that idle connections cannot lock everyone out.
 class ConnectionServer : public QObject
@@ -68,8 +70,10 @@ private:
     bool admit(QTcpSocket *socket);
     void dropMessage(QTcpSocket *socket, qint64 size);
     void orphanAccount(qint32 id);
-    bool send(QTcpSocket *socket, const QByteArray &reply);
+    bool send(QTcpSocket *socket, const ReplyPieces &reply);
     void feed(QTcpSocket *socket);
+    void answer(ClientEntry &entry, const ReplyPieces &reply, quint64 shown);
+    void settle(const QVector<quint64> &tickets, bool kept);
 
     DataStore *m_store;
     quint16 m_port;
@@ -80,15 +84,19 @@ private:
     int m_loginTimeoutMs = LoginTimeoutMs;
     // Addresses the banner has told of for holding too many connections.
     QSet<QHostAddress> m_crowdedAddresses;
-    // Replies still being handed to their sockets, a piece at a time as
-    // the earlier pieces leave: a socket would copy a whole reply of tens
-    // of megabytes into fresh memory of its own. At most one per
+    // Replies still being handed to their sockets, a piece of at most
+    // Piece bytes at a time as the earlier pieces leave: a socket would copy
+    // a whole reply of tens of megabytes into fresh memory of its own, and
+    // each socket is fed in its turn of the event loop, so a short reply
+    // waits for no more than one piece of each long one. At most one per
     // connection: a reply due while one is still unsent is dropped, and
     // the connection is owed one reply with the state of the moment the
     // unsent one has left, however many requests came meanwhile.
+    static constexpr qint64 Piece = 256 * 1024;
     struct Outgoing
     {
-        QByteArray bytes;
+        ReplyPieces pieces;
+        int piece = 0;
         qint64 handed = 0;
         bool owed = false;
     };

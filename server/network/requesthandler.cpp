@@ -10,7 +10,7 @@
 #include <QtDebug>
 
 #include <algorithm>
-#include <limits>
+#include <utility>
 
 namespace {
 
@@ -27,6 +27,29 @@ QByteArray listOrEmpty(const std::optional<QByteArray> &encoded)
         return *encoded;
     qWarning("A reply list exceeds the format's limits and is sent empty.");
     return QByteArray(2, '\0');
+}
+
+ReplyPieces pack(const Message &message)
+{
+    const std::optional<QByteArray> bytes = packMessage(message);
+    return bytes ? ReplyPieces{*bytes} : ReplyPieces();
+}
+
+// The bytes of `reply` in three pieces: before the data of its section at
+// `shared`, that data itself (shared, not copied) and after it.
+ReplyPieces packAround(Message reply, int shared)
+{
+    const QByteArray data = std::exchange(reply.sections[shared].data, QByteArray());
+    const ReplyPieces packed = pack(reply);
+    // The section's head ends with its size, which the packer took as 0.
+    qint64 head = 2 + 12;
+    for (int i = 0; i < shared; ++i)
+        head += 12 + reply.sections.at(i).data.size();
+    if (packed.isEmpty() || packed.first().size() < head)
+        return {};
+    QByteArray bytes = packed.first();
+    qToLittleEndian(qint32(data.size()), bytes.data() + head - 4);
+    return {bytes.left(int(head)), data, bytes.mid(int(head))};
 }
 
 bool isTeacherKind(int kind)
@@ -91,16 +114,28 @@ RequestHandler::RequestHandler(DataStore &store, LoginLimiter *limiter)
 {
 }
 
-QByteArray RequestHandler::pack(const Message &message)
+QByteArray RequestHandler::handle(ClientEntry &entry, const QByteArray &message)
 {
-    return packMessageInto(message, m_reply) ? m_reply : QByteArray();
+    ReplyPieces reply = take(entry, message);
+    if (entry.committing)
+        reply = settle(entry, m_store.finishIntake(entry.committing));
+    QByteArray joined;
+    for (const QByteArray &piece : std::as_const(reply))
+        joined += piece;
+    return joined;
 }
 
-QByteArray RequestHandler::handle(ClientEntry &entry, const QByteArray &message)
+ReplyPieces RequestHandler::settle(ClientEntry &entry, bool kept)
+{
+    entry.committing = 0;
+    return kept ? dataReply(entry) : ReplyPieces();
+}
+
+ReplyPieces RequestHandler::take(ClientEntry &entry, const QByteArray &message)
 {
     const UnpackResult unpacked = unpackMessage(message);
     if (unpacked.status != UnpackResult::Complete)
-        return QByteArray();
+        return {};
     if (entry.state == ClientEntry::AwaitingLogin)
         return login(entry, unpacked.message);
     return takeAnswers(entry, unpacked.message);
@@ -115,15 +150,10 @@ void RequestHandler::prepareExpertReply()
         return;
     const StoreIndex index(m_store.questions(), m_store.accounts());
     // Every expert gets the same list, whoever they are.
-    const qint64 listSize = answerListPayload(Account(), ExpertKind, index).size();
-    // A reply is this list and a few short sections. Fresh memory is slow
-    // to take, page by page as it is first written: it is written now.
-    const qint64 replySize = listSize + ReplyHeadroom;
-    if (replySize > m_reply.capacity() && replySize <= std::numeric_limits<int>::max())
-        m_reply.fill('\0', int(replySize));
+    answerListPayload(Account(), ExpertKind, index);
 }
 
-QByteArray RequestHandler::login(ClientEntry &entry, const Message &message)
+ReplyPieces RequestHandler::login(ClientEntry &entry, const Message &message)
 {
     LoginCredentials credentials;
     if (!message.sections.isEmpty() && message.sections.first().type == LoginCredentialsSection)
@@ -142,17 +172,17 @@ QByteArray RequestHandler::login(ClientEntry &entry, const Message &message)
     if (m_limiter)
         m_limiter->recordFailure(entry.address);
     if (entry.attemptsLeft <= 0)
-        return QByteArray();
+        return {};
     --entry.attemptsLeft;
     return pack(Message::single(AttemptsLeftSection, encodeAttemptsLeft(entry.attemptsLeft)));
 }
 
-QByteArray RequestHandler::refresh(ClientEntry &entry)
+ReplyPieces RequestHandler::refresh(ClientEntry &entry)
 {
-    return entry.state == ClientEntry::AwaitingLogin ? QByteArray() : dataReply(entry);
+    return entry.state == ClientEntry::AwaitingLogin ? ReplyPieces() : dataReply(entry);
 }
 
-QByteArray RequestHandler::takeAnswers(ClientEntry &entry, const Message &message)
+ReplyPieces RequestHandler::takeAnswers(ClientEntry &entry, const Message &message)
 {
     if (!message.sections.isEmpty()) {
         // A reply tells the client that its answers are kept. A batch that
@@ -164,14 +194,15 @@ QByteArray RequestHandler::takeAnswers(ClientEntry &entry, const Message &messag
         const StoreIndex index(m_store.questions(), m_store.accounts());
         const std::optional<AnswerBatch> batch = decodeAnswerBatch(message.sections.first().data);
         if (!batch || accountKind(entry, index) < 0 || !subjectAllowed(entry.roleCode, batch->subject, index))
-            return QByteArray();
+            return {};
         const std::optional<QVector<Answer>> answers = answersFrom(entry, *batch, index);
         if (!answers)
-            return QByteArray();
+            return {};
         entry.state = ClientEntry::StoringAnswers;
-        // Nor do answers that a restart would lose.
-        if (!m_store.appendAnswers(*answers))
-            return QByteArray();
+        // Nor do answers that a restart would lose: the reply waits for the
+        // answers file.
+        entry.committing = m_store.queueAnswers(*answers);
+        return {};
     }
     return dataReply(entry);
 }
@@ -239,7 +270,7 @@ bool RequestHandler::shownToClient(const ClientEntry &entry, const AnswerBatch &
     });
 }
 
-QByteArray RequestHandler::dataReply(ClientEntry &entry)
+ReplyPieces RequestHandler::dataReply(ClientEntry &entry)
 {
     entry.state = ClientEntry::LoggedIn;
     entry.shownRevision = m_store.revision();
@@ -259,7 +290,7 @@ QByteArray RequestHandler::dataReply(ClientEntry &entry)
         reply.sections.append(
             Section{0, TeacherProgressSection, listOrEmpty(encodeTeacherList(teacherProgress(account.id)))});
     }
-    return pack(reply);
+    return packAround(reply, 1);
 }
 
 // The kind of the connection's account, or -1 when the account has been
@@ -273,14 +304,17 @@ int RequestHandler::accountKind(const ClientEntry &entry, const StoreIndex &inde
     return roleCodeForKind(kind) == entry.roleCode ? kind : -1;
 }
 
-// The blocks `authorId` has answered in the current season.
+// The blocks `authorId` has answered in the current season, counting the
+// answers still being committed.
 QSet<qint32> RequestHandler::blocksAnsweredBy(qint32 authorId) const
 {
     QSet<qint32> answered;
     const QDate seasonStart = m_store.seasonStart();
-    for (const Answer &answer : m_store.answers()) {
-        if (answer.authorId == authorId && inCurrentSeason(answer.date, seasonStart))
-            answered.insert(answer.blockId);
+    for (const AnswerStore &answers : {m_store.answers(), m_store.answersInIntake()}) {
+        for (const Answer &answer : answers) {
+            if (answer.authorId == authorId && inCurrentSeason(answer.date, seasonStart))
+                answered.insert(answer.blockId);
+        }
     }
     return answered;
 }

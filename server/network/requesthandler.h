@@ -14,6 +14,11 @@ class DataStore;
 class LoginLimiter;
 class StoreIndex;
 
+// A reply as the byte pieces that are sent one after another. The answer
+// list of a DataReply is a piece of its own: every expert's reply carries
+// the same bytes (implicitly shared), not a copy of them.
+using ReplyPieces = QVector<QByteArray>;
+
 // What the server does with one complete client message: it checks a login,
 // takes in a batch of answers and builds the DataReply that the logged-in
 // account may see, all from the current stores. It knows no socket: it
@@ -29,25 +34,32 @@ public:
     // answer intake or refresh afterwards). Returns the bytes to send back;
     // empty when nothing is to be sent, as after a batch of answers that is
     // not kept whole (refused, the store full, or its file not written).
+    // Waits for a batch to be committed.
     QByteArray handle(ClientEntry &entry, const QByteArray &message);
+    // The same in pieces, but a batch is only queued for the answers file:
+    // the entry's `committing` holds its ticket, nothing is returned yet, and
+    // the reply comes from settle() once the store has settled that ticket.
+    ReplyPieces take(ClientEntry &entry, const QByteArray &message);
+    // The reply to the entry's batch being committed: a DataReply when it
+    // was kept, nothing when not.
+    ReplyPieces settle(ClientEntry &entry, bool kept);
     // A DataReply with the current state for a logged-in `entry`, as a
     // refresh gets; empty for one that is not logged in.
-    QByteArray refresh(ClientEntry &entry);
+    ReplyPieces refresh(ClientEntry &entry);
 
-    // Brings the answer list every expert gets up to date and makes room for
-    // a reply that carries it, when changes to the stores have made either
-    // stale. The first expert to log in afterwards then waits no longer than
-    // one who refreshes: encoding tens of megabytes and taking fresh memory
-    // for them is done beforehand, while the server is idle.
+    // Brings the answer list every expert gets up to date when changes to
+    // the stores have made it stale. The first expert to log in afterwards
+    // then waits no longer than one who refreshes: encoding tens of
+    // megabytes is done beforehand, while the server is idle.
     void prepareExpertReply();
 
 private:
-    QByteArray login(ClientEntry &entry, const Message &message);
-    QByteArray takeAnswers(ClientEntry &entry, const Message &message);
+    ReplyPieces login(ClientEntry &entry, const Message &message);
+    ReplyPieces takeAnswers(ClientEntry &entry, const Message &message);
     std::optional<QVector<Answer>> answersFrom(const ClientEntry &entry, const AnswerBatch &batch,
                                                const StoreIndex &index) const;
     bool shownToClient(const ClientEntry &entry, const AnswerBatch &batch, qint32 subject) const;
-    QByteArray dataReply(ClientEntry &entry);
+    ReplyPieces dataReply(ClientEntry &entry);
     static int accountKind(const ClientEntry &entry, const StoreIndex &index);
 
     QSet<qint32> blocksAnsweredBy(qint32 authorId) const;
@@ -56,16 +68,9 @@ private:
     QByteArray answerListPayload(const Account &account, int kind, const StoreIndex &index);
     QVector<TeacherEntry> teacherProgress(qint32 expertId) const;
 
-    QByteArray pack(const Message &message);
-    // Room beyond the experts' answer list for the other sections of their
-    // reply: the block list and the teachers with their answered blocks.
-    static constexpr qint64 ReplyHeadroom = 1024 * 1024;
 
     DataStore &m_store;
     LoginLimiter *m_limiter;
-    // The last reply's bytes: the next reply is written over them once
-    // nothing else holds them, so that a long reply takes no fresh memory.
-    QByteArray m_reply;
     // The AnswerList every expert gets (all answers with their current
     // texts), kept between replies: encoding it anew for each refresh is
     // most of a reply's work. It covers the first m_expertAnswersCovered

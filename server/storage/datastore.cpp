@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -32,6 +33,16 @@ DataStore::DataStore(const QString &folder, QObject *parent)
     : QObject(parent)
     , m_folder(folder)
 {
+    m_intakeTimer.setSingleShot(true);
+    m_intakeTimer.setInterval(0);
+    connect(&m_intakeTimer, &QTimer::timeout, this, &DataStore::startIntakeWrite);
+    connect(&m_writer, &BackgroundWriter::finished, this, &DataStore::intakeWritten);
+}
+
+DataStore::~DataStore()
+{
+    blockSignals(true);
+    settleIntake();
 }
 
 QString DataStore::questionsPath() const
@@ -56,6 +67,7 @@ QString DataStore::settingsPath() const
 
 void DataStore::load()
 {
+    settleIntake();
     changed();
     if (m_folderRefusal.isEmpty())
         m_folderRefusal = prepareDataFolder(m_folder);
@@ -72,6 +84,7 @@ void DataStore::load()
 
 void DataStore::readFiles()
 {
+    settleIntake();
     changed();
     m_answersImageValid = false;
     m_questions = loadFile(questionsPath(), decodeGroupList).value_or(QuestionStore());
@@ -183,6 +196,9 @@ void DataStore::beforeChange()
 
 bool DataStore::snapshotBefore(const QString &action)
 {
+    // The copy holds every batch already taken, and no write of the answers
+    // file runs while a restore puts other files in place.
+    settleIntake();
     QString error;
     takeSnapshot(action, false, &error);
     if (error.isEmpty())
@@ -361,13 +377,23 @@ bool DataStore::writeAccounts()
 
 bool DataStore::writeAnswers(OnFailure onFailure)
 {
+    return writeFile(answersPath(), refreshAnswersImage() ? std::optional<QByteArray>(m_answersImage) : std::nullopt,
+                     onFailure);
+}
+
+// Encodes the answers file image anew unless it matches the store; false
+// when the store does not encode.
+bool DataStore::refreshAnswersImage()
+{
+    if (m_answersImageValid && m_answersImageRevision == m_revision)
+        return true;
     const std::optional<QByteArray> image = encodeAnswerList(m_answers);
     m_answersImageValid = image.has_value();
     if (image) {
         m_answersImage = *image;
         m_answersImageRevision = m_revision;
     }
-    return writeFile(answersPath(), image, onFailure);
+    return m_answersImageValid;
 }
 
 // Appends `added` to the answers file image when the image matches the
@@ -404,20 +430,32 @@ bool DataStore::writeSettings()
 // point leaves the previous content whole.
 bool DataStore::writeFile(const QString &path, const std::optional<QByteArray> &bytes, OnFailure onFailure)
 {
-    if (!isFolderUsable()) {
-        warn(tr("Изменение не записано в файл «%1»: сервер не пользуется папкой данных (причина указана "
-                "выше) и держит изменение только в памяти.").arg(shown(path)));
+    if (!folderTakesWrite(path))
         return false;
-    }
-    QString reason;
-    if (!bytes) {
-        reason = tr("данных больше, чем вмещает файл (в списке не более 65 535 записей, "
-                    "в тексте не более 65 535 знаков)");
-    } else {
-        reason = saveWhole(path, *bytes);
-        if (reason.isEmpty())
-            return true;
-    }
+    return reportWrite(path, bytes ? saveWhole(path, *bytes) : tooLarge(), onFailure);
+}
+
+QString DataStore::tooLarge()
+{
+    return tr("данных больше, чем вмещает файл (в списке не более 65 535 записей, в тексте не более 65 535 "
+              "знаков)");
+}
+
+bool DataStore::folderTakesWrite(const QString &path)
+{
+    if (isFolderUsable())
+        return true;
+    warn(tr("Изменение не записано в файл «%1»: сервер не пользуется папкой данных (причина указана "
+            "выше) и держит изменение только в памяти.").arg(shown(path)));
+    return false;
+}
+
+// True when `reason` is empty (the file was written); otherwise warns why
+// not and what became of the change.
+bool DataStore::reportWrite(const QString &path, const QString &reason, OnFailure onFailure)
+{
+    if (reason.isEmpty())
+        return true;
     QString outcome;
     switch (onFailure) {
     case OnFailure::ChangeKept:
@@ -442,6 +480,7 @@ void DataStore::padGroups()
 
 bool DataStore::setQuestions(const QuestionStore &questions)
 {
+    settleIntake();
     beforeChange();
     changed();
     const QuestionStore before = m_questions;
@@ -460,6 +499,7 @@ bool DataStore::hasAccount(int kind, int index) const
 
 bool DataStore::addAccount(int kind, const Account &account)
 {
+    settleIntake();
     if (kind < 0 || kind >= m_accounts.size())
         return false;
     beforeChange();
@@ -473,6 +513,7 @@ bool DataStore::addAccount(int kind, const Account &account)
 
 bool DataStore::updateAccount(int kind, int index, const Account &account)
 {
+    settleIntake();
     if (!hasAccount(kind, index))
         return false;
     beforeChange();
@@ -491,6 +532,7 @@ bool DataStore::updateAccount(int kind, int index, const Account &account)
 
 bool DataStore::removeAccount(int kind, int index)
 {
+    settleIntake();
     if (!hasAccount(kind, index))
         return false;
     beforeChange();
@@ -504,36 +546,90 @@ bool DataStore::removeAccount(int kind, int index)
     return written;
 }
 
+quint64 DataStore::queueAnswers(const QVector<Answer> &answers)
+{
+    const int held = m_answers.size() + m_writing.answers.size() + m_queued.answers.size();
+    if (!checkRoom(held, answers.size(), tr("ответов")))
+        return 0;
+    beforeChange();
+    m_queued.answers += answers;
+    m_queued.tickets.append(++m_lastTicket);
+    if (!m_writer.isBusy())
+        m_intakeTimer.start();
+    return m_lastTicket;
+}
+
+bool DataStore::finishIntake(quint64 ticket)
+{
+    bool kept = false;
+    const auto outcome = connect(this, &DataStore::intakeSettled, this, [&](const QVector<quint64> &tickets, bool ok) {
+        kept = kept || (ok && tickets.contains(ticket));
+    });
+    settleIntake();
+    disconnect(outcome);
+    return kept;
+}
+
+QVector<Answer> DataStore::answersInIntake() const
+{
+    return m_writing.answers + m_queued.answers;
+}
+
 bool DataStore::appendAnswers(const QVector<Answer> &answers)
 {
-    if (!checkRoom(m_answers.size(), answers.size(), tr("ответов")))
-        return false;
-    beforeChange();
-    // Only the new answers are encoded while the image is current; the
-    // revision does not move, so caches built from the store stay good.
-    const int imageSize = m_answersImage.size();
-    if (appendToAnswersImage(answers)) {
-        if (!writeFile(answersPath(), m_answersImage, OnFailure::IntakeUndone)) {
-            m_answersImage.truncate(imageSize);
-            setAnswersImageCount(m_answers.size());
-            return false;
-        }
-        m_answers += answers;
-    } else {
-        const int before = m_answers.size();
-        m_answers += answers;
-        if (!writeAnswers(OnFailure::IntakeUndone)) {
-            m_answers.resize(before);
-            m_answersImageValid = false;
-            return false;
-        }
+    const quint64 ticket = queueAnswers(answers);
+    return ticket != 0 && finishIntake(ticket);
+}
+
+// Hands the queued batches to the worker as one group: the answers file
+// image with their answers appended. Only the new answers are encoded while
+// the image is current; the revision does not move when they are kept, so
+// caches built from the store stay good.
+void DataStore::startIntakeWrite()
+{
+    if (m_writer.isBusy() || m_queued.tickets.isEmpty())
+        return;
+    m_intakeTimer.stop();
+    m_writing = std::exchange(m_queued, IntakeGroup());
+    const bool encoded = refreshAnswersImage();
+    m_imageSizeBeforeWrite = m_answersImage.size();
+    if (!folderTakesWrite(answersPath()) || !encoded || !appendToAnswersImage(m_writing.answers)) {
+        if (isFolderUsable())
+            reportWrite(answersPath(), tooLarge(), OnFailure::IntakeUndone);
+        emit intakeSettled(std::exchange(m_writing, IntakeGroup()).tickets, false);
+        return;
     }
-    emit answersWritten();
-    return true;
+    m_writer.start(answersPath(), m_answersImage);
+}
+
+void DataStore::intakeWritten(const QString &reason)
+{
+    const IntakeGroup group = std::exchange(m_writing, IntakeGroup());
+    const bool kept = reportWrite(answersPath(), reason, OnFailure::IntakeUndone);
+    if (kept) {
+        m_answers += group.answers;
+        emit answersWritten();
+    } else {
+        // The image goes back to what the file holds, or the next write
+        // would store the refused answers in place of the next group's.
+        m_answersImage.truncate(m_imageSizeBeforeWrite);
+        setAnswersImageCount(m_answers.size());
+    }
+    emit intakeSettled(group.tickets, kept);
+    startIntakeWrite();
+}
+
+// Waits until the intake under way and queued is written or refused.
+void DataStore::settleIntake()
+{
+    startIntakeWrite();
+    while (m_writer.isBusy())
+        intakeWritten(m_writer.finish());
 }
 
 int DataStore::removeAnswers(const std::function<bool(const Answer &)> &doomed)
 {
+    settleIntake();
     beforeChange();
     const int before = m_answers.size();
     forgetAnswers(doomed);
@@ -544,6 +640,7 @@ int DataStore::removeAnswers(const std::function<bool(const Answer &)> &doomed)
 
 std::optional<int> DataStore::removeAnswersWhole(const std::function<bool(const Answer &)> &doomed)
 {
+    settleIntake();
     beforeChange();
     const AnswerStore before = m_answers;
     forgetAnswers(doomed);
@@ -558,6 +655,7 @@ std::optional<int> DataStore::removeAnswersWhole(const std::function<bool(const 
 
 bool DataStore::removeAnswerAt(int index)
 {
+    settleIntake();
     if (index < 0 || index >= m_answers.size())
         return false;
     beforeChange();
@@ -583,6 +681,7 @@ void DataStore::forgetAnswers(const std::function<bool(const Answer &)> &doomed)
 
 bool DataStore::setSeasonStart(const QDate &date)
 {
+    settleIntake();
     beforeChange();
     changed();
     m_seasonStart = date;

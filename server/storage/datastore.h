@@ -1,6 +1,7 @@
 #ifndef DATASTORE_H
 #define DATASTORE_H
 
+#include "backgroundwriter.h"
 #include "records.h"
 #include "snapshots.h"
 
@@ -8,6 +9,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <optional>
@@ -20,6 +22,9 @@
 // it changed (atomically, QSaveFile) before it returns. A write that fails
 // keeps the old file, emits warning() and keeps the change in memory, so the
 // next write of that file stores it; only answer intake is undone instead.
+// Answer intake alone is written on a thread of its own (group commit, see
+// queueAnswers()); every other change first waits for it to be settled, so
+// that the changes reach the files in the order they were made.
 class DataStore : public QObject
 {
     Q_OBJECT
@@ -28,6 +33,9 @@ public:
     static constexpr int MaxListCount = 0xFFFF;
 
     explicit DataStore(const QString &folder, QObject *parent = nullptr);
+    // Settles the intake still under way, so that no batch queued before the
+    // window closed is lost; it emits nothing any more.
+    ~DataStore() override;
 
     QString folder() const { return m_folder; }
     QString questionsPath() const;
@@ -86,11 +94,21 @@ public:
     // id lives on as whoever gets the id next.
     bool removeAccount(int kind, int index);
 
-    // Answer intake: appends `answers` and writes the answers file, then
-    // emits answersWritten(). When the store would hold more answers than
-    // the file format can count, or the file cannot be written, memory is
-    // left as it was, warning() is emitted and false is returned, so that
-    // true means the answers survive a restart.
+    // Answer intake, by group commit: `answers` are queued and written on a
+    // worker thread together with every batch queued while the write before
+    // them was under way, one write and one sync of the answers file for the
+    // whole group. Only then are they in answers() and answersWritten() and
+    // intakeSettled() emitted. A write that fails keeps none of the group,
+    // warns and settles each of its batches as not kept. Returns the batch's
+    // ticket, or 0 (warning() emitted) when the store would hold more answers
+    // than the file can count.
+    quint64 queueAnswers(const QVector<Answer> &answers);
+    // Waits until every queued batch is settled; whether the batch of
+    // `ticket` was kept.
+    bool finishIntake(quint64 ticket);
+    // The answers queued and not yet settled, in the order queued.
+    QVector<Answer> answersInIntake() const;
+    // Queues `answers` and waits for them: true means they survive a restart.
     bool appendAnswers(const QVector<Answer> &answers);
     // Removes the answers matching `doomed` (the others keep their order),
     // writes the answers file and emits answersWritten(), even when none
@@ -138,6 +156,8 @@ signals:
     // After each write of the answers file, whether or not it succeeded;
     // not after an intake that was undone, which left nothing changed.
     void answersWritten();
+    // The batches of `tickets` were written (kept) or refused together.
+    void intakeSettled(const QVector<quint64> &tickets, bool kept);
     void accountRemoved(qint32 id);
     // After each change of that store through this class (not load()),
     // whether or not its file could be written.
@@ -166,11 +186,18 @@ private:
     bool writeQuestions();
     bool writeAccounts();
     bool writeAnswers(OnFailure onFailure = OnFailure::ChangeKept);
+    bool refreshAnswersImage();
     bool appendToAnswersImage(const QVector<Answer> &added);
+    void startIntakeWrite();
+    void intakeWritten(const QString &reason);
+    void settleIntake();
     void setAnswersImageCount(int count);
     bool writeSettings();
     bool writeFile(const QString &path, const std::optional<QByteArray> &bytes,
                    OnFailure onFailure = OnFailure::ChangeKept);
+    bool folderTakesWrite(const QString &path);
+    bool reportWrite(const QString &path, const QString &reason, OnFailure onFailure);
+    static QString tooLarge();
     void warn(const QString &text);
     void changed() { ++m_revision; }
     void forgetAnswers(const std::function<bool(const Answer &)> &doomed);
@@ -201,6 +228,21 @@ private:
     QByteArray m_answersImage;
     quint64 m_answersImageRevision = 0;
     bool m_answersImageValid = false;
+    // Answer intake: the batches waiting for the next write and those being
+    // written, with the image's size before the latter were appended to it.
+    struct IntakeGroup
+    {
+        QVector<Answer> answers;
+        QVector<quint64> tickets;
+    };
+    IntakeGroup m_queued;
+    IntakeGroup m_writing;
+    int m_imageSizeBeforeWrite = 0;
+    quint64 m_lastTicket = 0;
+    BackgroundWriter m_writer;
+    // Starts the next group once the event loop has delivered what arrived
+    // together.
+    QTimer m_intakeTimer;
     // For each kind of Record, the revision of each id's last reshaping.
     QHash<qint32, quint64> m_reshaped[3];
     // The day of the last snapshot that counted as the day's.

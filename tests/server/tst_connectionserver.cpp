@@ -106,6 +106,7 @@ private slots:
     void manyClients();
     void idleConnectionClosed();
     void unreadRepliesNotQueued();
+    void clientGoneWhileCommitting();
     void deletedAccountsIdReused_data();
     void deletedAccountsIdReused();
     void blockedAddressRefused();
@@ -559,6 +560,8 @@ void tst_ConnectionServer::unreadRepliesNotQueued()
     std::unique_ptr<TestClient> client = loggedInClient(QStringLiteral("Смирнов"), "p2");
     QVERIFY(client);
     client->socket().setReadBufferSize(1);
+    // The kernel would otherwise take in several replies for the client.
+    client->socket().setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 64 * 1024);
     QObject::disconnect(&client->socket(), &QTcpSocket::readyRead, nullptr, nullptr);
     for (int i = 0; i < 20; ++i) {
         client->send(emptyMessageBytes());
@@ -582,6 +585,25 @@ void tst_ConnectionServer::unreadRepliesNotQueued()
     QVERIFY2(answerCounts.size() <= 3, qPrintable(QString::number(answerCounts.size())));
     // The last reply shows the state after the last request.
     QCOMPARE(answerCounts.last(), 30001);
+}
+
+// A client gone while its batch is committed is owed nothing; its answers
+// are kept, and the other batches are answered.
+void tst_ConnectionServer::clientGoneWhileCommitting()
+{
+    std::unique_ptr<TestClient> leaving = loggedInClient(QStringLiteral("Смирнов"), "p2");
+    std::unique_ptr<TestClient> staying = loggedInClient(QStringLiteral("Иванова"), "p1");
+    QVERIFY(leaving && staying);
+    // Closed as soon as the server has taken its batch, before it is written.
+    const ClientEntry gone = m_server->clients().at(0);
+    QObject::connect(gone.assembler, &MessageAssembler::messageReady, gone.socket, &QTcpSocket::abort);
+    leaving->send(submission(TeacherDo, {{GoalQuestion, LessonBlock, 1}}));
+    staying->send(submission(-1, {{GoalQuestion, LessonBlock, 5}}));
+    QVERIFY(staying->reply());
+    QTRY_COMPARE(m_server->clients().size(), 1);
+    QTRY_COMPARE(m_store->answers().size(), 2);
+    QCOMPARE(decodeAnswerList(fileBytes(m_store->answersPath())).value(), m_store->answers());
+    QVERIFY(leaving->received().isEmpty());
 }
 
 void tst_ConnectionServer::deletedAccountsIdReused_data()

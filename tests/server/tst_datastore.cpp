@@ -81,6 +81,7 @@ private slots:
     void overlongTextIsNotWritten();
     void appendRefused_data();
     void appendRefused();
+    void groupCommit();
     void checkRoom();
     void checkLength();
     void fewGroupsPadded_data();
@@ -523,6 +524,46 @@ void tst_DataStore::appendRefused()
     QCOMPARE(store.answers().size(), stored + 1);
     QCOMPARE(store.answers().last(), extra);
     QCOMPARE(decodeAnswerList(fileBytes(store.answersPath())).value(), store.answers());
+}
+
+// Batches queued together are one write; a write that fails keeps none of
+// its group, and the next is written over what the file held. Batches
+// queued when the store goes (the window closed) are written first.
+void tst_DataStore::groupCommit()
+{
+#ifdef Q_OS_UNIX
+    const auto batch = [](qint16 value) {
+        return QVector<Answer>(3, makeAnswer(GoalQuestion, LessonBlock, Expert, TeacherDo, QDate(2024, 9, 2), value));
+    };
+    const auto outcome = [](const QList<QVariant> &signal) {
+        return qMakePair(signal.at(0).value<QVector<quint64>>(), signal.at(1).toBool());
+    };
+    QByteArray kept;
+    {
+        DataStore store(m_folder);
+        store.load();
+        QSignalSpy settled(&store, &DataStore::intakeSettled);
+        const QVector<quint64> group{store.queueAnswers(batch(1)), store.queueAnswers(batch(2))};
+        QTRY_COMPARE(settled.count(), 1);
+        QCOMPARE(outcome(settled.first()), qMakePair(group, true));
+        kept = fileBytes(store.answersPath());
+        {
+            // The file stops growing in the middle of the group's answers.
+            FileSizeLimit full(kept.size() + 20);
+            QVERIFY(full.ok());
+            const QVector<quint64> refused{store.queueAnswers(batch(3)), store.queueAnswers(batch(4))};
+            QVERIFY(!store.finishIntake(refused.last()));
+            QCOMPARE(outcome(settled.last()), qMakePair(refused, false));
+        }
+        QCOMPARE(store.answers(), batch(1) + batch(2));
+        QCOMPARE(fileBytes(store.answersPath()), kept);
+        QVERIFY(store.queueAnswers(batch(5)));
+    }
+    QCOMPARE(fileBytes(m_folder + QStringLiteral("/answer_file.bin")),
+             encodeAnswerList(batch(1) + batch(2) + batch(5)).value());
+#else
+    QSKIP("needs a per-process file size limit");
+#endif
 }
 
 void tst_DataStore::checkRoom()

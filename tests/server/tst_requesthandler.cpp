@@ -119,6 +119,8 @@ private slots:
     void unstoredBatchGetsNoReply_data();
     void unstoredBatchGetsNoReply();
     void replyFollowsIntake();
+    void repeatRefusedWhileCommitting();
+    void expertsShareAnswerList();
     void keptEncodingsFollowChanges_data();
     void keptEncodingsFollowChanges();
 
@@ -863,6 +865,30 @@ void tst_RequestHandler::replyFollowsIntake()
     QCOMPARE(own.first().value, qint16(5));
     // Nor is it taken again.
     QCOMPARE(m_handler->handle(entry, submission(-1, {{GoalQuestion, LessonBlock, 4}})), QByteArray());
+}
+
+// A teacher's block counts as answered while its batch is being committed.
+void tst_RequestHandler::repeatRefusedWhileCommitting()
+{
+    ClientEntry first = loggedIn(QStringLiteral("Иванова"), "p1");
+    ClientEntry second = loggedIn(QStringLiteral("Иванова"), "p1");
+    const QByteArray batch = submission(-1, {{GoalQuestion, LessonBlock, 5}});
+    QVERIFY(m_handler->take(first, batch).isEmpty());
+    QVERIFY(m_handler->take(second, batch).isEmpty());
+    QCOMPARE(second.committing, quint64(0));
+    QVERIFY(m_store->finishIntake(first.committing));
+    QCOMPARE(m_store->answers().size(), 1);
+}
+
+// The answer list of the replies to experts is one buffer, not a copy each.
+void tst_RequestHandler::expertsShareAnswerList()
+{
+    ClientEntry first = loggedIn(QStringLiteral("Смирнов"), "p2");
+    ClientEntry second = loggedIn(QStringLiteral("Смирнов"), "p2");
+    const ReplyPieces one = m_handler->refresh(first);
+    const ReplyPieces other = m_handler->refresh(second);
+    QCOMPARE(one.size(), 3);
+    QCOMPARE(one.at(1).constData(), other.at(1).constData());
 }
 
 enum class StoreChange { AnswersAppended, AnswerRemoved, AccountRenamed, QuestionRenamed, SubjectDeleted };
