@@ -24,12 +24,10 @@ private slots:
     void deleteCard();
     void deleteAtTheEndOfALongList();
     void outdatedCardRemovesNothing();
-    void deleteAuthorDay();
     void writeRaisesHint();
     void teacherFilterFollowsAccounts();
     void season_data();
     void season();
-    void seasonRemovesWhatItCounted();
     void archive_data();
     void archive();
     void storeFill_data();
@@ -145,27 +143,29 @@ void tst_ServerWindowHistory::deleteCard_data()
 {
     QTest::addColumn<bool>("teacherFilter");
     QTest::addColumn<int>("row");
-    QTest::addColumn<int>("removed"); // index into schoolAnswers(), -1: none
+    QTest::addColumn<QVector<int>>("removed"); // indexes into schoolAnswers(), descending
     QTest::addColumn<QString>("button"); // answer to the question, empty: Escape
     // A further delete click while the question is open, as the second
     // click of a double click on the button that slid under the pointer.
     QTest::addColumn<bool>("clickAgain");
 
-    QTest::newRow("card 1") << false << 0 << 0 << "Да" << false;
-    QTest::newRow("card 3 of 5") << false << 2 << 2 << "Да" << false;
-    QTest::newRow("card 5, after the lost question's answer") << false << 4 << 5 << "Да" << false;
-    QTest::newRow("card 2 under the teacher filter") << true << 1 << 1 << "Да" << false;
-    QTest::newRow("card 3 under the teacher filter") << true << 2 << 5 << "Да" << false;
-    QTest::newRow("Нет") << false << 2 << -1 << "Нет" << false;
-    QTest::newRow("Escape") << false << 2 << -1 << QString() << false;
-    QTest::newRow("clicked again while asked") << false << 2 << 2 << "Да" << true;
+    QTest::newRow("card 1") << false << 0 << QVector<int>{0} << "Да" << false;
+    QTest::newRow("card 3 of 5") << false << 2 << QVector<int>{2} << "Да" << false;
+    QTest::newRow("card 5, after the lost question's answer") << false << 4 << QVector<int>{5} << "Да" << false;
+    QTest::newRow("card 2 under the teacher filter") << true << 1 << QVector<int>{1} << "Да" << false;
+    QTest::newRow("card 3 under the teacher filter") << true << 2 << QVector<int>{5} << "Да" << false;
+    QTest::newRow("Нет") << false << 2 << QVector<int>{} << "Нет" << false;
+    QTest::newRow("Escape") << false << 2 << QVector<int>{} << QString() << false;
+    QTest::newRow("clicked again while asked") << false << 2 << QVector<int>{2} << "Да" << true;
+    // After a question naming how many; also the answer no card shows.
+    QTest::newRow("all of the author's that day") << false << 0 << QVector<int>{4, 3, 0} << "Все ответы автора за этот день…" << false;
 }
 
 void tst_ServerWindowHistory::deleteCard()
 {
     QFETCH(bool, teacherFilter);
     QFETCH(int, row);
-    QFETCH(int, removed);
+    QFETCH(QVector<int>, removed);
     QFETCH(QString, button);
     QFETCH(bool, clickAgain);
     const QDate today = QDate::currentDate();
@@ -186,9 +186,12 @@ void tst_ServerWindowHistory::deleteCard()
     QTRY_VERIFY(history->cardAt(row) && (!clickAgain || history->cardAt(row + 1)));
     QPushButton *again = clickAgain ? child<QPushButton>(history->cardAt(row + 1), "pb_delete") : nullptr;
 
-    BoxSeen seen;
+    BoxSeen seen, counted;
     bool secondBox = false;
+    std::unique_ptr<ModalAnswer> authorDay;
     const ModalAnswer box([&](QWidget *modal) {
+        if (removed.size() > 1)
+            authorDay = std::make_unique<ModalAnswer>(pressInBox(QStringLiteral("Да"), &counted));
         if (clickAgain) {
             // A second question would be answered "Да" too.
             const ModalAnswer nested([&](QWidget *second) {
@@ -211,18 +214,24 @@ void tst_ServerWindowHistory::deleteCard()
                                  QString::number(shown.value)));
     QCOMPARE(seen.buttons, QStringList({QStringLiteral("Да"), QStringLiteral("Все ответы автора за этот день…"),
                                         QStringLiteral("Нет")}));
+    if (authorDay)
+        QCOMPARE(counted.text, QStringLiteral("Удалить все ответы автора «%1» за %2? Их в хранилище: %3.")
+                                   .arg(shown.authorName, shown.date.toString(QStringLiteral("dd.MM.yyyy")))
+                                   .arg(removed.size()));
     QVector<Answer> expected = schoolAnswers(today);
-    if (removed < 0) {
+    if (removed.isEmpty()) {
         QCOMPARE(w.dataStore().answers(), expected);
         QCOMPARE(fileBytes(w.dataStore().answersPath()), answersFile);
         QCOMPARE(history->count(), cards);
         return;
     }
-    expected.remove(removed);
+    for (int index : removed)
+        expected.remove(index);
     QCOMPARE(w.dataStore().answers(), expected);
     QCOMPARE(fileBytes(w.dataStore().answersPath()), expectedAnswersFile(w.dataStore()));
     QCOMPARE(fileBytes(w.dataStore().questionsPath()), questionsFile);
-    QCOMPARE(history->count(), cards - 1);
+    // The lost question's answer (index 4) has no card.
+    QCOMPARE(history->count(), cards - removed.size() + int(removed.contains(4)));
     for (int r = 0; r < history->count(); ++r)
         QCOMPARE(history->numberAt(r), r + 1);
     QVERIFY(!child<QLabel>(&w, "l_update")->isVisible());
@@ -274,26 +283,6 @@ void tst_ServerWindowHistory::outdatedCardRemovesNothing()
 
     QCOMPARE(w.dataStore().answers(), before);
     QCOMPARE(history->count(), buildHistoryCount(w.dataStore()));
-}
-
-// Every answer of the card's author on the card's day goes, also one no
-// card shows, after a question naming how many.
-void tst_ServerWindowHistory::deleteAuthorDay()
-{
-    const QDate today = QDate::currentDate();
-    QVERIFY(writeAnsweredSchool(m_folder, today));
-    Server w(m_folder, 0);
-    AnswerHistoryView *history = showHistory(w);
-    QVERIFY(history);
-    BoxSeen seen;
-    std::unique_ptr<ModalAnswer> second;
-    const ModalAnswer box([&](QWidget *) { second = std::make_unique<ModalAnswer>(pressInBox(QStringLiteral("Да"), &seen)); });
-    pressDelete(history, 0, QStringLiteral("Все ответы автора за этот день…"));
-    QTRY_VERIFY(!seen.text.isEmpty());
-    QCOMPARE(seen.text, QStringLiteral("Удалить все ответы автора «Смирнов» за %1? Их в хранилище: 3.")
-                            .arg(today.addDays(-1).toString(QStringLiteral("dd.MM.yyyy"))));
-    const QVector<Answer> all = schoolAnswers(today);
-    QTRY_COMPARE(w.dataStore().answers(), QVector<Answer>({all.at(1), all.at(2), all.at(5)}));
 }
 
 void tst_ServerWindowHistory::writeRaisesHint()
@@ -411,15 +400,20 @@ void tst_ServerWindowHistory::season_data()
 {
     QTest::addColumn<QString>("button"); // empty: Escape
     QTest::addColumn<bool>("begun");
-    QTest::newRow("Да") << QStringLiteral("Да") << true;
-    QTest::newRow("Нет") << QStringLiteral("Нет") << false;
-    QTest::newRow("Escape") << QString() << false;
+    // An answer of today arrives while asked: the number named changes, so
+    // the question is asked again; what goes is what it named.
+    QTest::addColumn<bool>("arrives");
+    QTest::newRow("Да") << QStringLiteral("Да") << true << false;
+    QTest::newRow("Да, asked again after an answer arrived") << QStringLiteral("Да") << true << true;
+    QTest::newRow("Нет") << QStringLiteral("Нет") << false << false;
+    QTest::newRow("Escape") << QString() << false << false;
 }
 
 void tst_ServerWindowHistory::season()
 {
     QFETCH(QString, button);
     QFETCH(bool, begun);
+    QFETCH(bool, arrives);
     const QDate today = QDate::currentDate();
     QVERIFY(writeAnsweredSchool(m_folder, today));
     Server w(m_folder, 0);
@@ -433,8 +427,15 @@ void tst_ServerWindowHistory::season()
     auto *label = child<QLabel>(&w, "l_begin_season");
     QCOMPARE(label->text(), QString());
 
-    BoxSeen seen;
-    const ModalAnswer box(pressInBox(button, &seen));
+    BoxSeen seen, again;
+    std::unique_ptr<ModalAnswer> askedAgain;
+    const ModalAnswer box([&](QWidget *modal) {
+        if (arrives) {
+            QVERIFY(store.appendAnswers({makeAnswer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, today, 1, 1)}));
+            askedAgain = std::make_unique<ModalAnswer>(pressInBox(button, &again));
+        }
+        pressInBox(button, &seen)(modal);
+    });
     child<QPushButton>(&w, "pb_begin_season")->click();
 
     QVERIFY(box.done());
@@ -444,6 +445,7 @@ void tst_ServerWindowHistory::season()
                                        "Будут удалены ответы, полученные сегодня: 3.\n"
                                        "Ответы прошлых дней останутся."));
     QCOMPARE(seen.buttons, QStringList({QStringLiteral("Да"), QStringLiteral("Нет")}));
+    QCOMPARE(again.text.contains(QStringLiteral("сегодня: 4.")), arrives);
     if (begun) {
         QCOMPARE(store.seasonStart(), today);
         QCOMPARE(label->text(), today.toString(Qt::TextDate));
@@ -463,29 +465,6 @@ void tst_ServerWindowHistory::season()
     }
     QCOMPARE(fileBytes(store.questionsPath()), questionsFile);
     QCOMPARE(fileBytes(store.accountsPath()), accountsFile);
-}
-
-// An answer that arrives while the question is open changes the number it
-// named: the question is asked again, and what goes is what it named.
-void tst_ServerWindowHistory::seasonRemovesWhatItCounted()
-{
-    const QDate today = QDate::currentDate();
-    QVERIFY(writeAnsweredSchool(m_folder, today));
-    Server w(m_folder, 0);
-    DataStore &store = w.dataStore();
-    BoxSeen first;
-    BoxSeen second;
-    std::unique_ptr<ModalAnswer> again;
-    const ModalAnswer box([&](QWidget *modal) {
-        QVERIFY(store.appendAnswers({makeAnswer(PlanQuestion, ClassBlock, Expert, SchoolTeacher, today, 1, 1)}));
-        again = std::make_unique<ModalAnswer>(pressInBox(QStringLiteral("Да"), &second));
-        pressInBox(QStringLiteral("Да"), &first)(modal);
-    });
-    child<QPushButton>(&w, "pb_begin_season")->click();
-    QVERIFY(first.text.contains(QStringLiteral("сегодня: 3.")));
-    QVERIFY(second.text.contains(QStringLiteral("сегодня: 4.")));
-    const QVector<Answer> all = schoolAnswers(today);
-    QCOMPARE(store.answers(), QVector<Answer>({all.at(0), all.at(3), all.at(4)}));
 }
 
 void tst_ServerWindowHistory::archive_data()
