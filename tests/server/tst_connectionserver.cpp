@@ -554,8 +554,11 @@ void tst_ConnectionServer::unreadRepliesNotQueued()
     std::unique_ptr<TestClient> client = loggedInClient(QStringLiteral("Смирнов"), "p2");
     QVERIFY(client);
     client->socket().setReadBufferSize(1);
-    // The kernel would otherwise take in several replies for the client.
+    // The kernel would otherwise take in several replies for the client, on
+    // either side of the connection.
     client->socket().setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 64 * 1024);
+    QCOMPARE(m_server->clients().size(), 1);
+    m_server->clients().at(0).socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, 64 * 1024);
     QObject::disconnect(&client->socket(), &QTcpSocket::readyRead, nullptr, nullptr);
     for (int i = 0; i < 20; ++i) {
         client->send(emptyMessageBytes());
