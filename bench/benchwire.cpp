@@ -121,11 +121,12 @@ bool ServerProcess::start(const School &school, const QDate &seasonStart)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("TMPDIR"), home.path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + QStringLiteral("/data"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(QStringLiteral(SERVER_PROGRAM), QStringList());
+    process.start(QStringLiteral(SERVER_PROGRAM), {QStringLiteral("--data-dir"), home.path() + QStringLiteral("/School")});
     if (!process.waitForStarted())
         return false;
     return waitFor([] { return accepts(); });

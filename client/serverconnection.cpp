@@ -40,6 +40,9 @@ ServerConnection::ServerConnection(const QHostAddress &server, quint16 port, QOb
     for (QTimer *timer : {&m_replyTimer, &m_retryTimer, &m_settleTimer})
         timer->setSingleShot(true);
     m_settleTimer.setInterval(SettleMs);
+    // A coarse timer may fire up to 5 % early: the waits between attempts
+    // are never shorter than they say.
+    m_retryTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_replyTimer, &QTimer::timeout, this, &ServerConnection::replyTimedOut);
     connect(&m_retryTimer, &QTimer::timeout, this, &ServerConnection::retry);
     connect(&m_settleTimer, &QTimer::timeout, this, &ServerConnection::settleTimedOut);
