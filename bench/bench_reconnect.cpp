@@ -7,18 +7,13 @@
 //
 // Uses port 23432, so no other server may run.
 
-#include "benchstore.h"
 #include "benchsupport.h"
 #include "benchwire.h"
-#include "datastore.h"
 #include "serverconnection.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QTcpSocket>
-#include <QTemporaryDir>
-#include <QTextStream>
 
 #include <algorithm>
 #include <functional>
@@ -48,42 +43,24 @@ struct Rater
 
 int main(int argc, char *argv[])
 {
-    QTemporaryDir home;
-    if (!home.isValid())
-        return 1;
     QCoreApplication app(argc, argv);
 
     const School school = makeSchool(SchoolSize{4, 10, {Clients, 3, 0, 10}}, 2000);
-    DataStore files(home.path() + QStringLiteral("/School"));
-    if (!loadSchool(files, school, QDate::currentDate().addMonths(-2))) {
-        out() << "the school's files could not be written" << Qt::endl;
-        return 1;
-    }
-    if (ServerProcess::accepts()) {
-        out() << "another program holds port " << ServerPort << Qt::endl;
-        return 1;
-    }
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TMPDIR"), home.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home.path() + QStringLiteral("/data"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    QProcess server;
-    server.setProcessEnvironment(env);
+    ServerProcess server;
     QElapsedTimer clock;
     clock.start();
-    qint64 listensAt = 0;
-    const auto startServer = [&] {
-        server.start(QStringLiteral(SERVER_PROGRAM), {QStringLiteral("--data-dir"), home.path() + QStringLiteral("/School")});
-        const bool started = server.waitForStarted() && waitFor(ServerProcess::accepts);
-        listensAt = clock.elapsed();
-        return started;
-    };
-    if (!startServer()) {
+    if (!server.start(school, QDate::currentDate().addMonths(-2))) {
         out() << "the server did not start" << Qt::endl;
         return 1;
     }
+    qint64 listensAt = clock.elapsed();
+    // Started again with the same program, options and data folder.
+    const auto restartServer = [&] {
+        server.process.start();
+        const bool started = server.process.waitForStarted() && waitFor(ServerProcess::accepts);
+        listensAt = clock.elapsed();
+        return started;
+    };
 
     // Every teacher of additional education logs in from a client of its own.
     std::vector<Rater> raters(Clients);
@@ -114,10 +91,10 @@ int main(int argc, char *argv[])
 
     out() << Clients << " logged-in clients, the server program killed and started again on the same machine\n";
     for (const int down : DownSeconds) {
-        server.kill();
-        server.waitForFinished();
+        server.process.kill();
+        server.process.waitForFinished();
         waitFor([] { return false; }, down * 1000);
-        if (!startServer()) {
+        if (!restartServer()) {
             out() << "the server did not start again" << Qt::endl;
             return 1;
         }
@@ -143,7 +120,5 @@ int main(int argc, char *argv[])
     }
     out() << "logins sent in all " << logins << "; shortest time between two logins of one client "
           << seconds(closest / 1000.0) << " (aim >= 1 s)" << Qt::endl;
-    server.terminate();
-    server.waitForFinished(5000);
     return 0;
 }
